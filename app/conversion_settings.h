@@ -1,0 +1,63 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// Every choice that shapes a conversion: each field is a position in one of the output profile lists
+// (or the letter-box flag, or the volume slider position). Positions are kept as read, never clamped.
+struct ConversionSettings {
+    std::int32_t letterbox = 0;
+    std::int32_t outputFormat = 0;
+    std::int32_t tvMode = 0;
+    std::int32_t mpegAspectRatio = 0;
+    std::int32_t dvdAspectRatio = 0;
+    std::int32_t aviQuality = 0;
+    std::int32_t mpeg1Quality = 0;
+    std::int32_t mpeg2Quality = 0;
+    std::int32_t svcdQuality = 0;
+    std::int32_t dvdQuality = 0;
+    std::int32_t wmvQuality = 0;
+    std::int32_t aviVideoCodec = 0;
+    std::int32_t asfVideoCodec = 0;
+    std::int32_t aviAudioCodec = 0;
+    std::int32_t zodiAudioCodec = 0;
+    std::int32_t xvidAudioCodec = 0;
+    std::int32_t dvdAudioCodec = 0;
+    std::int32_t wmvAudioCodec = 0;
+    std::int32_t asfAudioCodec = 0;
+    std::int32_t aviResolution = 0;
+    std::int32_t mpegResolution = 0;
+    std::int32_t aviFrameRate = 0;
+    std::int32_t mpegFrameRate = 0;
+    std::int32_t volume = 0;
+
+    bool operator==(const ConversionSettings&) const = default;
+};
+
+// The process-wide record the windows edit and the conversion reads.
+extern ConversionSettings conversionSettings;
+
+// Everything the settings files hold, as loaded at start and saved at the end of a run.
+struct StoredSettings {
+    ConversionSettings settings;
+    std::string outputFolder;   // at most 255 characters
+    std::string programVersion; // from version.ini, "1.00" when missing
+};
+
+// The section of option.ini that holds the settings.
+inline constexpr const char* kSettingsSection = "Destinate";
+
+// "<home>/output video/": the output folder when option.ini names none.
+std::string DefaultOutputFolder();
+
+// Reads version.ini and option.ini in `programDir` (which ends in '/' or is empty for the current folder).
+// Missing files, sections or keys give the defaults; numbers are read the way atoi reads them.
+StoredSettings LoadSettings(const std::string& programDir);
+
+// Writes all 25 keys into option.ini in `programDir` in one go, keeping every other line of the file.
+// On failure returns false and says why in `error`; the file is then left as it was.
+bool SaveSettings(const std::string& programDir, const ConversionSettings& settings, const std::string& outputFolder,
+                  std::string* error);
+
+// The path of option.ini in `programDir`.
+std::string OptionFilePath(const std::string& programDir);

@@ -1,0 +1,37 @@
+#include "app/converter_app.h"
+
+#include "app/program_dir.h"
+#include "app/prompts.h"
+#include "app/skin.h"
+#include "mainwin/converter_dlg.h"
+
+CConverterApp::CConverterApp(Prompts* prompts) : m_prompts(prompts), m_ownsPrompts(prompts == nullptr) {
+    if (m_ownsPrompts)
+        m_prompts = new QtPrompts;
+}
+
+CConverterApp::~CConverterApp() {
+    if (m_ownsPrompts)
+        delete m_prompts;
+}
+
+bool CConverterApp::InitInstance() {
+    Skin::Init(QStringLiteral("Quor Zodi Converter"), QStringLiteral("QZC-1"));
+    Skin::LoadFromResource(QStringLiteral("VELDA_SKIN"), QStringLiteral("SKINMAGIC"));
+    Skin::SetDialogSkin(QStringLiteral("Dialog"));
+
+    ShowTipOfTheDayAtStartup();
+
+    {
+        CConverterDlg dlg(*m_prompts);
+        dlg.exec();
+    } // the dialog saves the settings as it goes
+    return false;
+}
+
+int CConverterApp::ExitInstance() {
+    Skin::Exit();
+    return 0;
+}
+
+void CConverterApp::ShowTipOfTheDayAtStartup() {}

@@ -1,0 +1,24 @@
+#pragma once
+
+class Prompts;
+
+// Owns the process from start to end: readies the skin, runs the main dialog modally (which loads the
+// settings when it is made and saves them when it goes), and shuts the skin down.
+class CConverterApp {
+public:
+    // `prompts` shows every message box and picker of the run; null means the real Qt dialogs.
+    explicit CConverterApp(Prompts* prompts = nullptr);
+    ~CConverterApp();
+
+    // The whole run: returns false once the main dialog has ended, so no message loop of our own follows.
+    bool InitInstance();
+    // Shuts the skin down; answers the process exit code.
+    int ExitInstance();
+
+private:
+    // The tip-of-the-day dialog is shown here at start-up once it exists; until then there is nothing to show.
+    void ShowTipOfTheDayAtStartup();
+
+    Prompts* m_prompts;
+    bool m_ownsPrompts;
+};

@@ -1,0 +1,57 @@
+#include "app/prompts.h"
+
+#include <QFileDialog>
+#include <QMessageBox>
+
+#include "app/program_dir.h"
+
+int QtPrompts::MessageBox(QWidget* owner, const QString& text, const QString& caption, Buttons buttons, Icon icon) {
+    QMessageBox box(owner);
+    box.setWindowTitle(caption.isEmpty() ? QString::fromStdString(GetApplicationName()) : caption);
+    box.setText(text);
+    switch (icon) {
+    case InformationIcon:
+        box.setIcon(QMessageBox::Information);
+        break;
+    case QuestionIcon:
+        box.setIcon(QMessageBox::Question);
+        break;
+    case WarningIcon:
+        box.setIcon(QMessageBox::Warning);
+        break;
+    case ErrorIcon:
+        box.setIcon(QMessageBox::Critical);
+        break;
+    case NoIcon:
+        break;
+    }
+    if (buttons == YesNoButtons) {
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        box.setDefaultButton(QMessageBox::Yes);
+    } else {
+        box.setStandardButtons(QMessageBox::Ok);
+    }
+    switch (box.exec()) {
+    case QMessageBox::Yes:
+        return AnswerYes;
+    case QMessageBox::No:
+        return AnswerNo;
+    case QMessageBox::Ok:
+        return AnswerOk;
+    default:
+        return AnswerCancel;
+    }
+}
+
+QStringList QtPrompts::OpenFileNames(QWidget* owner, const QString& title, const QString& filter) {
+    QFileDialog dialog(owner, title, QString(), filter);
+    dialog.setFileMode(QFileDialog::ExistingFiles);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    if (dialog.exec() != QDialog::Accepted)
+        return {};
+    return dialog.selectedFiles();
+}
+
+QString QtPrompts::ExistingDirectory(QWidget* owner, const QString& title, const QString& start) {
+    return QFileDialog::getExistingDirectory(owner, title, start, QFileDialog::ShowDirsOnly);
+}

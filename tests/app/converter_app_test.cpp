@@ -1,0 +1,137 @@
+#include <functional>
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QTimer>
+#include <QtTest>
+
+#include "app/conversion_settings.h"
+#include "app/converter_app.h"
+#include "app/dialog_template.h"
+#include "app/program_dir.h"
+#include "mainwin/converter_dlg.h"
+#include "support/scripted_prompts.h"
+#include "support/temp_dir.h"
+
+namespace fs = std::filesystem;
+
+// Drives the real application object: the program "lives" in a temporary folder, the main dialog is found
+// once it runs modally, and `whileRunning` does what the user would do to it.
+class ConverterAppTest : public QObject {
+    Q_OBJECT
+
+    struct Run {
+        bool initResult = true;
+        int exitCode = -1;
+        QString caption;
+        QString folderText;
+        bool hadIcon = false;
+        bool skinnedWhileRunning = false;
+    };
+
+    Run runApp(TempDir& home, ScriptedPrompts& prompts, std::function<void(CConverterDlg*)> whileRunning) {
+        qputenv("HOME", QByteArray::fromStdString(home.path().string()));
+        Run run;
+        QTimer::singleShot(0, [&] {
+            auto* dlg = qobject_cast<CConverterDlg*>(QApplication::activeModalWidget());
+            if (!dlg) {
+                QApplication::activeModalWidget()->close();
+                return;
+            }
+            run.caption = dlg->windowTitle();
+            run.hadIcon = !dlg->windowIcon().availableSizes().isEmpty();
+            run.folderText = FindControl<QLineEdit>(dlg, CConverterDlg::IDC_OUTPUT_FOLDER)->text();
+            run.skinnedWhileRunning = !qApp->styleSheet().isEmpty();
+            whileRunning(dlg);
+        });
+        CConverterApp app(&prompts);
+        run.initResult = app.InitInstance();
+        run.exitCode = app.ExitInstance();
+        return run;
+    }
+
+    static void pressEscape(CConverterDlg* dlg) { QTest::keyClick(dlg, Qt::Key_Escape); }
+
+private slots:
+    void init() {
+        SetProgramPath(m_programDir.file("quor-zodi-converter"));
+        fs::remove(m_programDir.file("option.ini"));
+        fs::permissions(m_programDir.path(), fs::perms::owner_all);
+    }
+
+    void firstRunWritesAllKeysWhenClosedWithEscape() {
+        ScriptedPrompts prompts;
+        const Run run = runApp(m_programDir, prompts, pressEscape);
+
+        QCOMPARE(run.initResult, false);
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(run.caption, QStringLiteral("Quor Zodi Converter"));
+        QVERIFY(run.hadIcon);
+        const QString home = QString::fromStdString(m_programDir.path().string());
+        QCOMPARE(run.folderText, home + "/output video/");
+        QVERIFY(run.skinnedWhileRunning);
+        QVERIFY2(qApp->styleSheet().isEmpty(), "the skin is released at exit");
+        QVERIFY(prompts.shown.isEmpty());
+
+        const std::string saved = ReadFile(m_programDir.file("option.ini"));
+        QCOMPARE(QString::fromStdString(saved),
+                 QStringLiteral("[Destinate]\nLetterbox=1\nTemporary folder=%1/output video/\nOutput format=0\n"
+                                "TV mode=0\nMPEG aspect ratio=2\nDVD aspect ratio=1\nAVI quality=4\nMPEG1 quality=3\n"
+                                "MPEG2 quality=3\nSVCD quality=4\nDVD quality=5\nWMV quality=5\nAVI video codec=0\n"
+                                "ASF video codec=2\nAVI audio codec=0\nZodi audio codec=0\nXvid audio codec=0\n"
+                                "DVD audio codec=0\nWMV audio codec=1\nASF audio codec=1\nAVI resolution=0\n"
+                                "MPEG resolution=0\nAVI frame rate=0\nMPEG frame rate=0\nVolume=20\n")
+                     .arg(home));
+    }
+
+    void closeBoxSavesChangesAndKeepsForeignLines() {
+        WriteFile(m_programDir.file("option.ini"), "# mine\n[destinate]\nOUTPUT FORMAT=12\nVolume=\n[Keep]\na=b\n");
+        ScriptedPrompts prompts;
+        int formatSeen = -1;
+        const Run run = runApp(m_programDir, prompts, [&](CConverterDlg* dlg) {
+            formatSeen = conversionSettings.outputFormat;
+            conversionSettings.tvMode = 1; // as the format controls would
+            dlg->close();
+        });
+        QCOMPARE(formatSeen, 12);
+        QVERIFY(prompts.shown.isEmpty());
+        const QString saved = QString::fromStdString(ReadFile(m_programDir.file("option.ini")));
+        QVERIFY2(saved.startsWith("# mine\n[destinate]\nOUTPUT FORMAT=12\nVolume=0\n"), qPrintable(saved));
+        QVERIFY2(saved.contains("TV mode=1\n"), qPrintable(saved));
+        QVERIFY2(saved.endsWith("[Keep]\na=b\n"), qPrintable(saved));
+        QCOMPARE(saved.count('\n'), 6 + 23);
+        Q_UNUSED(run);
+    }
+
+    void readOnlySettingsFileIsReportedAndLeftAlone() {
+        const std::string before = "[Destinate]\nVolume=7\n";
+        WriteFile(m_programDir.file("option.ini"), before);
+        fs::permissions(m_programDir.file("option.ini"), fs::perms::owner_read | fs::perms::group_read);
+        ScriptedPrompts prompts;
+        runApp(m_programDir, prompts, pressEscape);
+
+        QCOMPARE(prompts.shown.size(), 1);
+        const QString path = QString::fromStdString(m_programDir.file("option.ini"));
+        QVERIFY2(prompts.shown[0].text.contains(path), qPrintable(prompts.shown[0].text));
+        QCOMPARE(prompts.shown[0].owner, nullptr);
+        QCOMPARE(ReadFile(m_programDir.file("option.ini")), before);
+        QVERIFY(!fs::exists(m_programDir.file("option.ini.new")));
+    }
+
+    void readOnlyFolderIsReported() {
+        fs::permissions(m_programDir.path(), fs::perms::owner_read | fs::perms::owner_exec);
+        ScriptedPrompts prompts;
+        runApp(m_programDir, prompts, pressEscape);
+        fs::permissions(m_programDir.path(), fs::perms::owner_all);
+
+        QCOMPARE(prompts.shown.size(), 1);
+        QVERIFY(prompts.shown[0].text.contains(QString::fromStdString(m_programDir.file("option.ini"))));
+        QVERIFY(!fs::exists(m_programDir.file("option.ini")));
+    }
+
+private:
+    TempDir m_programDir;
+};
+
+QTEST_MAIN(ConverterAppTest)
+#include "converter_app_test.moc"
