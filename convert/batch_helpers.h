@@ -1,0 +1,28 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "app/conversion_settings.h"
+#include "convert/parameter_text.h"
+
+// "avi", "mpeg", "vob", "wmv" or "asf": the file extension of an output format ("avi" for unknown values).
+const char* OutputExtension(int outputFormat);
+
+// The output path for `inputPath`: the output folder (a '/' appended when missing), the input's file name
+// with the format's extension. When that path exists already, the input's extension is worked into the
+// name ("movie_avi.avi"); a file name without a dot gets the extension appended.
+std::string MakeOutputPath(const std::string& outputFolder, const std::string& inputPath, int outputFormat);
+
+// Derives the frame size into `derived`, then the letter-box room for a source of the given size: a positive
+// spareWidth leaves room at the sides, a positive spareHeight above and below. Both 0 without letter box,
+// with a 0 x 0 frame size, or when the source size is unknown (0).
+void ComputeLetterboxSpare(const ConversionSettings& settings, DerivedValues& derived, int sourceWidth,
+                           int sourceHeight, int& spareWidth, int& spareHeight);
+
+// Makes sure `folder` exists (creating every missing level) and makes it the current directory.
+// 0 on success, -1 on failure.
+int EnsureFolder(std::string folder);
+
+// "%02d:%02d:%02d" of whole seconds; hours grow past two digits.
+std::string FormatSeconds(std::int64_t seconds);

@@ -1,0 +1,59 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "app/conversion_settings.h"
+
+// The ten output formats, in list order; the number is what `outputFormat` stores.
+enum OutputFormat {
+    FORMAT_AVI = 0,
+    FORMAT_MPEG1 = 1,
+    FORMAT_MPEG2 = 2,
+    FORMAT_ZODI = 3,
+    FORMAT_XVID = 4,
+    FORMAT_VCD = 5,
+    FORMAT_SVCD = 6,
+    FORMAT_DVD = 7,
+    FORMAT_WMV = 8,
+    FORMAT_ASF = 9,
+};
+inline constexpr int kFormatCount = 10;
+
+bool IsAviFamily(int format);    // AVI, ZodI, Xvid
+bool IsPlainMpeg(int format);    // MPEG1, MPEG2
+bool IsDiscFormat(int format);   // VCD, SVCD, DVD
+bool IsWindowsMedia(int format); // WMV, ASF
+
+// The format combo entries, in order ("AVI Format (*.avi)", ...).
+const std::vector<std::string>& FormatTexts();
+
+// The settings a dialog shows a list for.
+enum class SettingKind { Quality, VideoCodec, AudioCodec, TvMode, Resolution, FrameRate, Aspect };
+
+using SettingsField = std::int32_t ConversionSettings::*;
+
+// What a dialog shows for one setting under one format.
+struct ChoiceList {
+    enum class Binding {
+        Field,  // the selection is the value of `field`; a pick is written back to it
+        Fixed,  // always position 0, nothing stored
+        TvMode, // the selection is `tvMode` (disc resolution and frame rate); nothing stored
+    };
+    std::vector<std::string> texts;
+    Binding binding = Binding::Fixed;
+    SettingsField field = nullptr; // set for Binding::Field
+    bool enabled = false;
+
+    // The position to show for `settings`, as stored (no clamping: it may lie outside `texts`).
+    std::int32_t Selection(const ConversionSettings& settings) const;
+};
+
+ChoiceList GetChoiceList(int format, SettingKind kind);
+
+// The field a user pick under `format` is written to, or null when the list stores nothing.
+SettingsField BindingField(int format, SettingKind kind);
+
+// The volume slider's label: "-20db" ... "-1db", "+0db" ... "+20db".
+std::string FormatVolumeLabel(int volume);
