@@ -5,7 +5,9 @@
 
 int main(int argc, char** argv) {
     QApplication qt(argc, argv);
-    SetProgramPath(argc > 0 ? argv[0] : "");
+    // The full path, not argv[0] as typed: a program started through PATH still finds the files beside it,
+    // and a conversion, which changes the current folder, does not lose them.
+    SetProgramPath(QCoreApplication::applicationFilePath().toStdString());
     CConverterApp app;
     app.InitInstance();
     return app.ExitInstance();

@@ -47,6 +47,9 @@ QStringList QtPrompts::OpenFileNames(QWidget* owner, const QString& title, const
     QFileDialog dialog(owner, title, QString(), filter);
     dialog.setFileMode(QFileDialog::ExistingFiles);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    // Qt's own dialog matches the name patterns in any letter case (*.avi finds MOVIE.AVI); the desktop's
+    // dialogs do not all do so.
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
     if (dialog.exec() != QDialog::Accepted)
         return {};
     return dialog.selectedFiles();

@@ -1,16 +1,93 @@
 #include "mainwin/converter_dlg.h"
 
+#include <chrono>
+
+#include <QAction>
+#include <QComboBox>
+#include <QContextMenuEvent>
+#include <QCursor>
+#include <QDesktopServices>
+#include <QFrame>
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QShortcut>
+#include <QToolButton>
+#include <QUrl>
 
 #include "app/conversion_settings.h"
 #include "app/dialog_template.h"
 #include "app/program_dir.h"
 #include "app/prompts.h"
 #include "app/skin.h"
+#include "convert/encoder_reports.h"
+#include "convert/progress_dialog.h"
+#include "mainwin/about_dlg.h"
+#include "mainwin/help_window.h"
+#include "mainwin/video_file_list.h"
+#include "settings/output_profiles.h"
 
-CConverterDlg::CConverterDlg(Prompts& prompts, QWidget* parent) : QDialog(parent), m_prompts(prompts) {
+namespace {
+
+std::uint64_t SteadyMilliseconds() {
+    using namespace std::chrono;
+    return static_cast<std::uint64_t>(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+}
+
+struct ButtonSpec {
+    int id;
+    const char* text;
+    int icon;
+    bool large;
+    const char* hint;
+    QRect dlu;
+};
+
+// The tool bar and the list's small buttons.
+const ButtonSpec kImageButtons[] = {
+    {CConverterDlg::IDC_ADD, "Add", 160, true, "Add video files to the list", {15, 3, 51, 44}},
+    {CConverterDlg::IDC_CONVERT, "Convert", 162, true, "Start converting", {78, 3, 51, 44}},
+    {CConverterDlg::IDC_SETTINGS, "Settings", 165, true, "Settings...", {141, 3, 51, 44}},
+    {CConverterDlg::IDC_HELP, "Help", 150, true, "About,help,home page,tip of the day.", {217, 3, 51, 44}},
+    {CConverterDlg::IDC_ADD_SMALL, "", 145, false, "Add video files to the list", {405, 68, 18, 17}},
+    {CConverterDlg::IDC_REMOVE, "", 146, false, "Remove the selected video file", {405, 95, 18, 17}},
+    {CConverterDlg::IDC_MOVE_UP, "", 147, false, "Move the selected video file up", {405, 122, 18, 17}},
+    {CConverterDlg::IDC_MOVE_DOWN, "", 148, false, "Move the selected video file down", {405, 149, 18, 17}},
+};
+
+// Commands that change the list or start a batch; they wait while a probe runs.
+bool ChangesTheList(int id) {
+    switch (id) {
+    case CConverterDlg::IDC_ADD:
+    case CConverterDlg::IDC_ADD_SMALL:
+    case CConverterDlg::ID_LIST_ADD:
+    case CConverterDlg::IDC_REMOVE:
+    case CConverterDlg::ID_LIST_REMOVE:
+    case CConverterDlg::IDC_MOVE_UP:
+    case CConverterDlg::ID_LIST_MOVE_UP:
+    case CConverterDlg::IDC_MOVE_DOWN:
+    case CConverterDlg::ID_LIST_MOVE_DOWN:
+    case CConverterDlg::IDC_CONVERT:
+    case CConverterDlg::IDC_CONVERT_BUTTON:
+        return true;
+    default:
+        return false;
+    }
+}
+
+QFrame* Line(QWidget* parent, QFrame::Shape shape) {
+    auto* line = new QFrame(parent);
+    line->setFrameShape(shape);
+    line->setFrameShadow(QFrame::Sunken);
+    return line;
+}
+
+} // namespace
+
+CConverterDlg::CConverterDlg(Prompts& prompts, QWidget* parent)
+    : QDialog(parent), m_prompts(prompts), m_tickCount(SteadyMilliseconds), m_cursorPos([] { return QCursor::pos(); }) {
     InitProgramResources();
     setWindowIcon(QIcon(QStringLiteral(":/icons/128.png")));
 
@@ -23,6 +100,11 @@ CConverterDlg::CConverterDlg(Prompts& prompts, QWidget* parent) : QDialog(parent
 }
 
 CConverterDlg::~CConverterDlg() {
+    delete m_progressWindow;
+    m_progressWindow = nullptr;
+    delete m_helpWindow;
+    m_helpWindow = nullptr;
+
     std::string error;
     if (!SaveSettings(GetProgramDir(), conversionSettings, m_outputFolder, &error)) {
         const QString path = QString::fromStdString(OptionFilePath(GetProgramDir()));
@@ -36,18 +118,221 @@ CConverterDlg::~CConverterDlg() {
 
 void CConverterDlg::OnInitDialog() {
     setWindowTitle(QStringLiteral("Quor Zodi Converter"));
+    setWindowFlag(Qt::WindowMinimizeButtonHint);
     setFixedSize(DialogUnitsToPixels(this, QRect(0, 0, 429, 285)).size());
+
+    CreateControls();
+    RouteCommands();
+
+    // The window menu's About item; there is no platform window menu to extend, so the window offers its
+    // own on a right click on its background and on Alt+Space.
+    auto* windowMenuKey = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_Space), this);
+    connect(windowMenuKey, &QShortcut::activated, this, [this] { ShowWindowMenu(mapToGlobal(QPoint(5, 5))); });
+
+    m_fileList->SetUp();
+    m_outputFolderEdit->setText(QString::fromStdString(m_outputFolder));
+    fileTable.totalDuration = 0;
+
+    m_progressWindow = new CProgressDlg(this);
+    m_progressWindow->hide();
+
+    m_formatCombo->setCurrentIndex(conversionSettings.outputFormat < m_formatCombo->count()
+                                       ? conversionSettings.outputFormat
+                                       : -1);
+}
+
+void CConverterDlg::CreateControls() {
+    for (const ButtonSpec& spec : kImageButtons) {
+        auto* button = new QToolButton(this);
+        SetControlId(button, spec.id);
+        button->setAutoRaise(true);
+        button->setFocusPolicy(Qt::TabFocus);
+        button->setIcon(QIcon(QStringLiteral(":/icons/%1.png").arg(spec.icon)));
+        button->setToolTip(QString::fromLatin1(spec.hint));
+        if (spec.large) {
+            button->setText(QString::fromLatin1(spec.text));
+            button->setIconSize(QSize(32, 32));
+            button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+        } else {
+            button->setIconSize(QSize(16, 16));
+        }
+        PlaceInDialogUnits(this, button, spec.dlu.x(), spec.dlu.y(), spec.dlu.width(), spec.dlu.height());
+        connect(button, &QToolButton::clicked, this, [this, id = spec.id] { OnCommand(id); });
+    }
+
+    QFrame* toolBarLine = Line(this, QFrame::HLine);
+    PlaceInDialogUnits(this, toolBarLine, 15, 50, 384, 1);
+    QFrame* helpSeparator = Line(this, QFrame::VLine);
+    helpSeparator->setEnabled(false);
+    PlaceInDialogUnits(this, helpSeparator, 204, 12, 1, 28);
+
+    m_fileList = new CVideoFileList(this);
+    SetControlId(m_fileList, IDC_FILE_LIST);
+    PlaceInDialogUnits(this, m_fileList, 15, 55, 384, 163);
+    connect(m_fileList, &QWidget::customContextMenuRequested, this, [this] { OnListContextMenu(); });
+    connect(m_fileList, &CVideoFileList::filesDropped, this, [this](const QStringList& paths) {
+        if (!m_probing && isEnabled())
+            AddFiles(paths);
+    });
 
     auto* folderLabel = new QLabel(tr("Output folder"), this);
     PlaceInDialogUnits(this, folderLabel, 15, 230, 57, 8);
-
     m_outputFolderEdit = new QLineEdit(this);
     SetControlId(m_outputFolderEdit, IDC_OUTPUT_FOLDER);
     m_outputFolderEdit->setMaxLength(255);
     PlaceInDialogUnits(this, m_outputFolderEdit, 78, 228, 263, 12);
-    m_outputFolderEdit->setText(QString::fromStdString(m_outputFolder));
+
+    struct PushSpec {
+        int id;
+        const char* text;
+        QRect dlu;
+    };
+    const PushSpec pushButtons[] = {
+        {IDC_CHANGE_FOLDER, "Change", {347, 227, 52, 13}},
+        {IDC_SETTINGS_BUTTON, "Settings", {347, 247, 52, 13}},
+        {IDC_CONVERT_BUTTON, "Convert", {347, 267, 52, 13}},
+    };
+    for (const PushSpec& spec : pushButtons) {
+        auto* button = new QPushButton(QString::fromLatin1(spec.text), this);
+        SetControlId(button, spec.id);
+        button->setAutoDefault(false);
+        PlaceInDialogUnits(this, button, spec.dlu.x(), spec.dlu.y(), spec.dlu.width(), spec.dlu.height());
+        connect(button, &QPushButton::clicked, this, [this, id = spec.id] { OnCommand(id); });
+    }
+
+    struct LabelSpec {
+        const char* text;
+        QRect dlu;
+    };
+    for (const LabelSpec& spec : {LabelSpec{"TV mode", {15, 270, 29, 8}}, LabelSpec{"Output format", {15, 251, 53, 8}},
+                                  LabelSpec{"Aspect ratio", {186, 270, 49, 8}}}) {
+        auto* label = new QLabel(QString::fromLatin1(spec.text), this);
+        PlaceInDialogUnits(this, label, spec.dlu.x(), spec.dlu.y(), spec.dlu.width(), spec.dlu.height());
+    }
+
+    // The combo boxes' heights in the template are those of their open lists; closed, they are one line.
+    m_formatCombo = new QComboBox(this);
+    SetControlId(m_formatCombo, IDC_OUTPUT_FORMAT);
+    PlaceInDialogUnits(this, m_formatCombo, 78, 247, 263, 13);
+    for (const std::string& text : FormatTexts())
+        m_formatCombo->addItem(QString::fromStdString(text));
+    connect(m_formatCombo, &QComboBox::activated, this, [](int index) { conversionSettings.outputFormat = index; });
+
+    m_aspectCombo = new QComboBox(this);
+    SetControlId(m_aspectCombo, IDC_ASPECT_RATIO);
+    PlaceInDialogUnits(this, m_aspectCombo, 249, 267, 92, 13);
+    m_tvModeCombo = new QComboBox(this);
+    SetControlId(m_tvModeCombo, IDC_TV_MODE);
+    PlaceInDialogUnits(this, m_tvModeCombo, 78, 267, 92, 13);
+    // Their entries follow the format; until they do, they stay empty and disabled.
+    m_aspectCombo->setEnabled(false);
+    m_tvModeCombo->setEnabled(false);
+}
+
+void CConverterDlg::RouteCommands() {
+    for (int id : {int(IDC_ADD), int(IDC_ADD_SMALL), int(ID_LIST_ADD)})
+        m_commands.Add(id, [this] { OnAddFiles(); });
+    for (int id : {int(IDC_REMOVE), int(ID_LIST_REMOVE)})
+        m_commands.Add(id, [this] { OnRemove(); });
+    for (int id : {int(IDC_MOVE_UP), int(ID_LIST_MOVE_UP)})
+        m_commands.Add(id, [this] { OnMove(-1); });
+    for (int id : {int(IDC_MOVE_DOWN), int(ID_LIST_MOVE_DOWN)})
+        m_commands.Add(id, [this] { OnMove(+1); });
+    for (int id : {int(IDC_CONVERT), int(IDC_CONVERT_BUTTON)})
+        m_commands.Add(id, [this] { OnConvert(); });
+    for (int id : {int(IDC_SETTINGS), int(IDC_SETTINGS_BUTTON)})
+        m_commands.Add(id, [this] { OnSettings(); });
+    m_commands.Add(IDC_CHANGE_FOLDER, [this] { OnChangeFolder(); });
+    m_commands.Add(IDC_HELP, [this] { OnHelpMenu(); });
+    m_commands.Add(ID_HELP_CONTENT, [this] { OnHelpContent(); });
+    m_commands.Add(ID_HELP_ABOUT, [this] { OnAbout(); });
+    m_commands.Add(ID_HELP_HOME_PAGE, [this] { OnHomePage(); });
+    m_commands.Add(ID_HELP_TIP_OF_THE_DAY, [this] { OnTipOfTheDay(); });
 }
 
 bool CConverterDlg::OnCommand(int id) {
+    if (!m_commands.Has(id) || (m_probing && ChangesTheList(id)))
+        return false;
+    emit commandRouted(id);
     return m_commands.Route(id);
+}
+
+void CConverterDlg::OnSysCommand(int id) {
+    if ((id & 0xFFF0) == IDM_ABOUTBOX)
+        OnAbout();
+}
+
+void CConverterDlg::contextMenuEvent(QContextMenuEvent* event) {
+    ShowWindowMenu(event->globalPos());
+}
+
+void CConverterDlg::ShowWindowMenu(const QPoint& at) {
+    QMenu menu(this);
+    connect(menu.addAction(tr("&Close")), &QAction::triggered, this, &QDialog::reject);
+    menu.addSeparator();
+    connect(menu.addAction(tr("&About Quor Zodi Converter...")), &QAction::triggered, this,
+            [this] { OnSysCommand(IDM_ABOUTBOX); });
+    menu.exec(at);
+}
+
+QPoint CConverterDlg::MenuPoint() const {
+    QPoint point = m_cursorPos();
+    if (point == QPoint(-1, -1))
+        point = mapToGlobal(QPoint(5, 5));
+    return point;
+}
+
+void CConverterDlg::OnHelpMenu() {
+    QMenu menu(this);
+    const std::pair<const char*, int> items[] = {{"Content", ID_HELP_CONTENT},
+                                                 {nullptr, 0},
+                                                 {"About", ID_HELP_ABOUT},
+                                                 {"Home page", ID_HELP_HOME_PAGE},
+                                                 {"Tip of the Day...", ID_HELP_TIP_OF_THE_DAY}};
+    for (const auto& [text, id] : items) {
+        if (!text)
+            menu.addSeparator();
+        else
+            menu.addAction(QString::fromLatin1(text))->setData(id);
+    }
+    if (QAction* chosen = menu.exec(MenuPoint()))
+        OnCommand(chosen->data().toInt());
+}
+
+void CConverterDlg::OnHelpContent() {
+    if (!m_helpWindow)
+        m_helpWindow = new CHelpWindow(nullptr);
+    m_helpWindow->ShowPage(QString::fromStdString(GetProgramDir()) + QStringLiteral("help/overview/overview.htm"));
+}
+
+void CConverterDlg::OnAbout() {
+    CAboutDlg about(QString::fromStdString(m_programVersion), this);
+    about.exec();
+}
+
+void CConverterDlg::OnHomePage() {
+    QDesktopServices::openUrl(QUrl(QString::fromLatin1(kHomePageUrl)));
+}
+
+void CConverterDlg::OnTipOfTheDay() {
+    // The tip-of-the-day dialog is shown from here once it exists.
+}
+
+void CConverterDlg::OnSettings() {
+    // The output settings dialog opens from here once it exists.
+}
+
+void CConverterDlg::OnChangeFolder() {
+    QString folder = m_prompts.ExistingDirectory(this, tr("Select a temporary folder"), m_outputFolderEdit->text());
+    if (folder.isEmpty())
+        return;
+    if (!folder.endsWith(QLatin1Char('/')))
+        folder += QLatin1Char('/');
+    if (folder.size() > 255) {
+        // Cut short it would name another folder.
+        m_prompts.MessageBox(this, tr("The folder %1 can't be used: its path is longer than 255 characters.").arg(folder));
+        return;
+    }
+    m_outputFolderEdit->setText(folder);
+    m_outputFolder = m_outputFolderEdit->text().toStdString();
 }

@@ -1,22 +1,60 @@
 #pragma once
 
+#include <cstdint>
+#include <functional>
 #include <string>
 
 #include <QDialog>
+#include <QPoint>
 
 #include "app/command_target.h"
+#include "convert/encoder_process.h"
+#include "convert/parameter_text.h"
 
+class QComboBox;
 class QLineEdit;
+class QMenu;
+class CHelpWindow;
+class CProgressDlg;
+class CVideoFileList;
 class Prompts;
 
-// The program's main window.
+// The program's main window: the tool bar, the list of video files, the output folder and the format
+// controls; it runs the batch and the probes.
 class CConverterDlg : public QDialog, public CommandTarget {
     Q_OBJECT
 public:
-    // Template ids of the controls.
+    // Template ids of the controls, and the command ids of the menus.
     enum Id {
         IDD = 102,
+        IDC_CONVERT = 1000,
+        IDC_SETTINGS = 1001,
+        IDC_ADD = 1002,
+        IDC_HELP = 1003,
+        IDC_FILE_LIST = 1006,
         IDC_OUTPUT_FOLDER = 1018,
+        IDC_CHANGE_FOLDER = 1019,
+        IDC_ADD_SMALL = 1025,
+        IDC_REMOVE = 1026,
+        IDC_MOVE_UP = 1027,
+        IDC_MOVE_DOWN = 1028,
+        IDC_OUTPUT_FORMAT = 1066,
+        IDC_TV_MODE = 1067,
+        IDC_ASPECT_RATIO = 1069,
+        IDC_SETTINGS_BUTTON = 1079,
+        IDC_CONVERT_BUTTON = 1080,
+        // Help menu
+        ID_HELP_CONTENT = 32771,
+        ID_HELP_ABOUT = 32772,
+        ID_HELP_HOME_PAGE = 32773,
+        ID_HELP_TIP_OF_THE_DAY = 32774,
+        // The list's right-click menu
+        ID_LIST_ADD = 32775,
+        ID_LIST_REMOVE = 32776,
+        ID_LIST_MOVE_UP = 32777,
+        ID_LIST_MOVE_DOWN = 32778,
+        // The window menu's About item
+        IDM_ABOUTBOX = 0x0010,
     };
 
     // Loads the settings of the run (option.ini and version.ini beside the program).
@@ -24,17 +62,82 @@ public:
     // Saves the settings; tells the user when they cannot be written.
     ~CConverterDlg() override;
 
+    // Runs the handler of a command id, as buttons and menus do. False when the id has no handler, or when
+    // the command must wait because a probe is running.
     bool OnCommand(int id) override;
+    bool HasCommand(int id) const { return m_commands.Has(id); }
+    // A command of the window menu; the low four bits of `id` are ignored, as window menus do.
+    void OnSysCommand(int id);
 
     const std::string& outputFolder() const { return m_outputFolder; }
     const std::string& programVersion() const { return m_programVersion; }
+    CProgressDlg* progressWindow() const { return m_progressWindow; }
+    CVideoFileList* fileList() const { return m_fileList; }
+    bool IsProbing() const { return m_probing; }
+
+    // Converts every file of the list into the output folder, one encoder run after the other.
+    void OnConvert();
+    // Probes each file and lists those the encoder can read; tells the user about the others afterwards.
+    void AddFiles(const QStringList& paths);
+    // Runs the encoder on one file and returns when it has ended: `probeOnly` 1 reads the file's facts,
+    // 0 converts it into `outputPath`.
+    EncoderProcess::Result RunEncoder(const std::string& inputPath, const std::string& outputPath, int spareWidth,
+                                      int spareHeight, int probeOnly);
+    // One encoder report; the answer is the reply (1 when the user has just confirmed a stop).
+    int OnEncoderNotify(unsigned code, std::int32_t value);
+    // A position report (kind 1): shows the batch's progress and asks the stop question after a Cancel.
+    int EncoderCallback(int kind, double value);
+
+    // Test seams: the millisecond clock the batch measures with, how long the batch waits for a report
+    // after a Cancel before it asks the stop question on its own, and where pop-up menus appear.
+    void SetTickSourceForTest(std::function<std::uint64_t()> tickCount) { m_tickCount = std::move(tickCount); }
+    void SetStallTimeoutForTest(int ms) { m_stallTimeoutMs = ms; }
+    void SetCursorSourceForTest(std::function<QPoint()> cursorPos) { m_cursorPos = std::move(cursorPos); }
+
+signals:
+    // A command's handler is about to run. For observers such as tests.
+    void commandRouted(int id);
+
+protected:
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
     void OnInitDialog();
+    void CreateControls();
+    void RouteCommands();
+    bool AskToStop();
+    QString EncoderProgram() const;
+    QPoint MenuPoint() const;
+
+    // Handlers
+    void OnAddFiles();
+    void OnRemove();
+    void OnMove(int step);
+    void OnListContextMenu();
+    void OnHelpMenu();
+    void OnHelpContent();
+    void OnAbout();
+    void OnHomePage();
+    void OnTipOfTheDay();
+    void OnChangeFolder();
+    void OnSettings();
+    void ShowWindowMenu(const QPoint& at);
 
     Prompts& m_prompts;
     CommandRouter m_commands;
     std::string m_outputFolder;
     std::string m_programVersion;
+    DerivedValues m_derived;
     QLineEdit* m_outputFolderEdit = nullptr;
+    CVideoFileList* m_fileList = nullptr;
+    QComboBox* m_formatCombo = nullptr;
+    QComboBox* m_tvModeCombo = nullptr;
+    QComboBox* m_aspectCombo = nullptr;
+    CProgressDlg* m_progressWindow = nullptr;
+    CHelpWindow* m_helpWindow = nullptr;
+    std::function<std::uint64_t()> m_tickCount;
+    std::function<QPoint()> m_cursorPos;
+    int m_stallTimeoutMs = 3000;
+    bool m_stopConfirmed = false;
+    bool m_probing = false;
 };

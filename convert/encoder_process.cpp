@@ -1,0 +1,117 @@
+#include "convert/encoder_process.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QTimer>
+
+#include "encoder/exit_status.h"
+
+namespace {
+// How much of the encoder's error output is kept for the failure message.
+constexpr int kErrorTailBytes = 4096;
+constexpr int kKillGraceMs = 1000;
+} // namespace
+
+EncoderProcess::EncoderProcess(QObject* parent) : QObject(parent) {
+    m_process.setProcessChannelMode(QProcess::SeparateChannels);
+    connect(&m_process, &QProcess::readyReadStandardOutput, this, &EncoderProcess::ReadReports);
+    connect(&m_process, &QProcess::readyReadStandardError, this, &EncoderProcess::ReadErrors);
+}
+
+EncoderProcess::Result EncoderProcess::Run(const QString& program, const QStringList& arguments) {
+    m_pendingOut.clear();
+    m_errorTail.clear();
+    m_killed = false;
+    m_lastReport.start();
+
+    Result result;
+    QEventLoop loop;
+    bool startFailed = false;
+    const auto quit = connect(&m_process, &QProcess::finished, &loop, &QEventLoop::quit);
+    const auto failed = connect(&m_process, &QProcess::errorOccurred, &loop, [&](QProcess::ProcessError error) {
+        if (error == QProcess::FailedToStart) {
+            startFailed = true;
+            loop.quit();
+        }
+    });
+
+    m_process.start(program, arguments, QIODevice::ReadWrite);
+    if (!startFailed && m_process.state() != QProcess::NotRunning)
+        loop.exec();
+    disconnect(quit);
+    disconnect(failed);
+
+    if (startFailed) {
+        result.errorText = m_process.errorString();
+        return result;
+    }
+    // Reports that arrived together with the end still count.
+    ReadReports();
+    ReadErrors();
+
+    result.exitCode = m_process.exitCode();
+    result.errorText = QString::fromLocal8Bit(m_errorTail).trimmed();
+    if (m_killed || result.exitCode == ENCODER_STOPPED)
+        result.outcome = Outcome::Stopped;
+    else if (m_process.exitStatus() == QProcess::NormalExit && result.exitCode == ENCODER_OK)
+        result.outcome = Outcome::Finished;
+    else {
+        result.outcome = Outcome::Failed;
+        if (m_process.exitStatus() == QProcess::CrashExit && result.errorText.isEmpty())
+            result.errorText = tr("the encoder crashed");
+    }
+    return result;
+}
+
+void EncoderProcess::ReadReports() {
+    // A report may open a modal question; reports are strictly one at a time (the encoder waits for each
+    // reply), so anything that arrives meanwhile is read once the current report is answered.
+    if (m_inReport)
+        return;
+    m_inReport = true;
+    m_pendingOut += m_process.readAllStandardOutput();
+    for (;;) {
+        const auto nl = m_pendingOut.indexOf('\n');
+        if (nl < 0)
+            break;
+        const QByteArray line = m_pendingOut.left(nl).trimmed();
+        m_pendingOut.remove(0, nl + 1);
+        const QList<QByteArray> parts = line.split(' ');
+        if (parts.size() != 2)
+            continue;
+        bool codeOk = false, valueOk = false;
+        const unsigned code = parts[0].toUInt(&codeOk);
+        const qlonglong value = parts[1].toLongLong(&valueOk);
+        if (!codeOk || !valueOk)
+            continue;
+        m_lastReport.restart();
+        const auto clamped = static_cast<std::int32_t>(std::clamp<qlonglong>(value, INT32_MIN, INT32_MAX));
+        const int reply = m_onReport ? m_onReport(code, clamped) : 0;
+        if (m_process.state() == QProcess::Running)
+            m_process.write(reply == 1 ? "1\n" : "0\n");
+        emit reportHandled(code, clamped, reply);
+        m_pendingOut += m_process.readAllStandardOutput();
+    }
+    m_inReport = false;
+}
+
+void EncoderProcess::ReadErrors() {
+    m_errorTail += m_process.readAllStandardError();
+    if (m_errorTail.size() > kErrorTailBytes)
+        m_errorTail = m_errorTail.right(kErrorTailBytes);
+}
+
+void EncoderProcess::Kill() {
+    if (!IsRunning())
+        return;
+    m_killed = true;
+    m_process.terminate();
+    QTimer::singleShot(kKillGraceMs, &m_process, [this] {
+        if (IsRunning())
+            m_process.kill();
+    });
+}
+
+void PumpMessage() {
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+}

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+
+// Runs one zezozov process and waits for it while the windows stay responsive. Each report line the
+// encoder writes ("<code> <value>") goes to the report handler, whose answer is written back as the
+// encoder's reply line.
+class EncoderProcess : public QObject {
+    Q_OBJECT
+public:
+    enum class Outcome { Finished, Failed, Stopped, CouldNotStart };
+
+    struct Result {
+        Outcome outcome = Outcome::CouldNotStart;
+        int exitCode = -1;
+        QString errorText; // the encoder's last error lines, or why it could not start
+    };
+
+    // Answers a report; 1 asks the encoder to stop.
+    using ReportHandler = std::function<int(unsigned code, std::int32_t value)>;
+
+    explicit EncoderProcess(QObject* parent = nullptr);
+
+    void SetReportHandler(ReportHandler handler) { m_onReport = std::move(handler); }
+
+    // Starts `program` with `arguments` and returns once it has ended; events keep being processed meanwhile.
+    Result Run(const QString& program, const QStringList& arguments);
+
+    bool IsRunning() const { return m_process.state() != QProcess::NotRunning; }
+    // Milliseconds since the last report (or since the start when none came yet).
+    qint64 MsSinceLastReport() const { return m_lastReport.elapsed(); }
+    // Ends the encoder without its cooperation: a terminate request, then a kill after a short grace time.
+    void Kill();
+
+signals:
+    // Emitted once per report, after the reply went out. For observers such as tests.
+    void reportHandled(unsigned code, int value, int reply);
+
+private:
+    void ReadReports();
+    void ReadErrors();
+
+    QProcess m_process;
+    ReportHandler m_onReport;
+    QByteArray m_pendingOut;
+    QByteArray m_errorTail;
+    QElapsedTimer m_lastReport;
+    bool m_inReport = false;
+    bool m_killed = false;
+};
+
+// Processes the events that are waiting, once, and returns.
+void PumpMessage();
