@@ -543,13 +543,6 @@ TEST(ParameterText, FrameSize) {
     }
 }
 
-TEST(ParameterText, VolumeText) {
-    const std::pair<int, const char*> cases[] = {{20, "+0db:0"}, {0, "-20db:0"}, {40, "+20db:0"},
-                                                 {25, "+5db:0"}, {12, "-8db:0"}, {19, "-1db:0"}};
-    for (const auto& [volume, text] : cases)
-        EXPECT_EQ(VolumeText(volume), text) << volume;
-}
-
 TEST(ParameterText, RefusesPathsThatCannotBeQuoted) {
     const std::string tooLong = "/" + std::string(255, 'a');
     const std::string longest = "/" + std::string(254, 'a');
