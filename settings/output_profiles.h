@@ -57,3 +57,42 @@ SettingsField BindingField(int format, SettingKind kind);
 
 // The volume slider's label: "-20db" ... "-1db", "+0db" ... "+20db".
 std::string FormatVolumeLabel(int volume);
+
+// The numbers behind the lists. The encoder parameter text reads the same rows the dialogs show, so a
+// label and the value it stands for can never drift apart.
+
+// One step of a quality ladder.
+struct QualityStep {
+    const char* name; // "Lowest", "Lower", ...
+    int videoBitrate; // kbit/s
+    int audioBitrate; // kbit/s
+};
+// The quality ladder of `format` (empty for a value outside the ten formats); it is indexed by the field
+// BindingField(format, SettingKind::Quality).
+const std::vector<QualityStep>& QualityLadder(int format);
+// The list text of ladder position `position`: "5.Medium (video bitrate:1000kbps; audio bitrate:128kbps)".
+std::string QualityText(int position, const QualityStep& step);
+
+// A frame size; 0 x 0 keeps the source size ("Original").
+struct FrameSize {
+    int width;
+    int height;
+};
+// The frame sizes of the resolution list of `format`, in list order. Disc formats: NTSC, then PAL; any value
+// outside the ten formats gets the AVI family's list.
+const std::vector<FrameSize>& ResolutionTable(int format);
+
+struct FrameRateChoice {
+    const char* text;
+    double rate; // frames per second; 0 for "Original" (the source's own rate, adjusted)
+};
+// The frame-rate list of `format`, in list order. Disc formats: NTSC, then PAL. Windows Media formats and
+// values outside the ten formats: "Auto" alone (the source's timestamps are kept).
+const std::vector<FrameRateChoice>& FrameRateTable(int format);
+
+struct AspectChoice {
+    const char* text;  // "4:3    (Standard TV)"
+    const char* ratio; // "4/3", as the encoder reads it
+};
+// The aspect list of plain MPEG and of the disc formats; empty for every other format.
+const std::vector<AspectChoice>& AspectTable(int format);

@@ -1,0 +1,145 @@
+#include "convert/batch_helpers.h"
+
+#include <filesystem>
+
+#include <gtest/gtest.h>
+
+#include "settings/output_profiles.h"
+#include "support/temp_dir.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+TEST(MakeOutputPath, ExtensionPerFormat) {
+    TempDir tmp;
+    const char* expected[] = {"avi", "mpeg", "mpeg", "avi", "avi", "mpeg", "mpeg", "vob", "wmv", "asf", "avi"};
+    for (int format = 0; format <= kFormatCount; ++format)
+        EXPECT_EQ(MakeOutputPath(tmp.dir(), "/in/clip.mpg", format), tmp.dir() + "clip." + expected[format]);
+}
+
+TEST(MakeOutputPath, NamesOnARealFolder) {
+    TempDir tmp;
+    const std::string folder = tmp.path().string(); // no trailing '/'
+    WriteFile(tmp.file("movie.avi"), "input");
+    WriteFile(tmp.file("taken.mpeg"), "old output");
+    WriteFile(tmp.file("archive.tar.wmv"), "old output");
+    WriteFile(tmp.file("noext.vob"), "old output");
+
+    struct Case {
+        std::string folder, input;
+        int format;
+        std::string expected;
+    };
+    const Case cases[] = {
+        {folder, "/in/clip.mpg", FORMAT_MPEG1, folder + "/clip.mpeg"},
+        {folder + "/", "/in/clip.mpg", FORMAT_MPEG1, folder + "/clip.mpeg"},
+        {folder, "/in/taken.mpg", FORMAT_MPEG1, folder + "/taken_mpg.mpeg"},
+        // The input itself is never the output.
+        {folder, folder + "/movie.avi", FORMAT_AVI, folder + "/movie_avi.avi"},
+        {folder, "/in/archive.tar.gz", FORMAT_WMV, folder + "/archive.tar_gz.wmv"},
+        {folder, "clip.AVI", FORMAT_ASF, folder + "/clip.asf"},
+        // A dot in a folder name is no extension.
+        {folder, "/a.b/noext", FORMAT_DVD, folder + "/noext_.vob"},
+        {folder, "/a.b/fresh", FORMAT_DVD, folder + "/fresh.vob"},
+        {folder + "/x.y", "/in/fresh", FORMAT_AVI, folder + "/x.y/fresh.avi"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(MakeOutputPath(c.folder, c.input, c.format), c.expected) << c.input;
+}
+
+TEST(LetterboxSpare, RoomAtTheSidesOrAboveAndBelow) {
+    struct Case {
+        int letterbox, format, tvMode, aviResolution;
+        int sourceWidth, sourceHeight;
+        int spareWidth, spareHeight;
+    };
+    const Case cases[] = {
+        {1, FORMAT_DVD, 1, 0, 640, 480, -48, 36},
+        {1, FORMAT_DVD, 1, 0, 480, 576, 240, -288},
+        {1, FORMAT_VCD, 0, 0, 1920, 1080, -74, 42}, // both divisions truncate
+        {0, FORMAT_DVD, 1, 0, 640, 480, 0, 0},
+        {1, FORMAT_AVI, 0, 0, 640, 480, 0, 0}, // "Original": nothing to fit into
+        {1, FORMAT_AVI, 0, 19, 0, 480, 0, 0},  // size never reported
+        {1, FORMAT_AVI, 0, 19, 640, 0, 0, 0},
+        {1, FORMAT_AVI, 0, 19, 2147483647, 1, -2147483647 - 1, 576},
+    };
+    for (const Case& c : cases) {
+        ConversionSettings s;
+        s.letterbox = c.letterbox;
+        s.outputFormat = c.format;
+        s.tvMode = c.tvMode;
+        s.aviResolution = c.aviResolution;
+        DerivedValues derived;
+        int spareWidth = 7, spareHeight = 7;
+        ComputeLetterboxSpare(s, derived, c.sourceWidth, c.sourceHeight, spareWidth, spareHeight);
+        EXPECT_EQ(spareWidth, c.spareWidth) << c.format << " " << c.sourceWidth << "x" << c.sourceHeight;
+        EXPECT_EQ(spareHeight, c.spareHeight) << c.format << " " << c.sourceWidth << "x" << c.sourceHeight;
+    }
+    // The frame size is derived on the way, for the parameter text that follows.
+    ConversionSettings s;
+    s.outputFormat = FORMAT_SVCD;
+    DerivedValues derived;
+    int w = 0, h = 0;
+    ComputeLetterboxSpare(s, derived, 640, 480, w, h);
+    EXPECT_EQ(derived.frameWidth, 480);
+    EXPECT_EQ(derived.frameHeight, 480);
+}
+
+class EnsureFolderTest : public ::testing::Test {
+protected:
+    void SetUp() override { m_oldCwd = fs::current_path(); }
+    void TearDown() override { fs::current_path(m_oldCwd); }
+
+    static std::string Cwd() { return fs::current_path().string(); }
+
+    TempDir m_tmp;
+    fs::path m_oldCwd;
+};
+
+TEST_F(EnsureFolderTest, EntersAnExistingFolder) {
+    const std::string folder = m_tmp.path().string();
+    EXPECT_EQ(EnsureFolder(folder), 0);
+    EXPECT_EQ(Cwd(), folder);
+    fs::current_path("/");
+    EXPECT_EQ(EnsureFolder(folder + "/"), 0);
+    EXPECT_EQ(Cwd(), folder);
+    EXPECT_EQ(EnsureFolder("/"), 0);
+    EXPECT_EQ(Cwd(), "/");
+}
+
+TEST_F(EnsureFolderTest, CreatesAMissingChainLevelByLevel) {
+    const std::string root = m_tmp.path().string();
+    fs::current_path("/");
+    EXPECT_EQ(EnsureFolder(root + "/a/b c/d/"), 0);
+    for (const char* level : {"/a", "/a/b c", "/a/b c/d"})
+        EXPECT_TRUE(fs::is_directory(root + level)) << level;
+    EXPECT_EQ(Cwd(), root + "/a/b c/d");
+
+    // Relative paths are taken from the current folder.
+    EXPECT_EQ(EnsureFolder("./e/f"), 0);
+    EXPECT_EQ(Cwd(), root + "/a/b c/d/e/f");
+}
+
+TEST_F(EnsureFolderTest, FailsWhereALevelCannotBeMadeOrEntered) {
+    const std::string root = m_tmp.path().string();
+    WriteFile(root + "/file", "not a folder");
+    fs::current_path(root);
+    EXPECT_EQ(EnsureFolder(root + "/file/sub/deeper"), -1);
+    EXPECT_EQ(EnsureFolder(root + "/file"), -1);
+    // A bare name with no '/' is never created.
+    EXPECT_EQ(EnsureFolder("missing"), -1);
+    EXPECT_FALSE(fs::exists(root + "/missing"));
+    EXPECT_EQ(EnsureFolder(""), -1);
+}
+
+TEST(FormatSeconds, HoursMinutesSeconds) {
+    const std::pair<std::int64_t, const char*> cases[] = {
+        {0, "00:00:00"},    {59, "00:00:59"},    {3600, "01:00:00"},
+        {3725, "01:02:05"}, {86399, "23:59:59"}, {360000, "100:00:00"},
+    };
+    for (const auto& [seconds, text] : cases)
+        EXPECT_EQ(FormatSeconds(seconds), text) << seconds;
+}
+
+} // namespace

@@ -1,0 +1,598 @@
+#include "convert/parameter_text.h"
+
+#include <functional>
+#include <regex>
+
+#include <gtest/gtest.h>
+
+#include "settings/output_profiles.h"
+
+namespace {
+
+const std::string kIn = "/in/clip.mpg";
+const std::string kOut = "/out/clip.out";
+const std::string kHead = "\"/in/clip.mpg\" -o \"/out/clip.out\"";
+const std::string kTail = " -endpos 9:0:0 0 3146290";
+const std::string kAviTail =
+    " -of lavf -lavfopts i_certify_that_my_video_stream_does_not_use_b_frames:format=avi -sws 2";
+
+EncoderJob Job(double sourceFrameRate = 25) {
+    EncoderJob job;
+    job.inputPath = kIn;
+    job.outputPath = kOut;
+    job.windowHandle = 3146290;
+    job.sourceFrameRate = sourceFrameRate;
+    return job;
+}
+
+// The defaults a first run stores, which the cases below change.
+ConversionSettings Defaults() {
+    ConversionSettings s;
+    s.volume = 20;
+    s.aviQuality = 4;
+    s.mpeg1Quality = 3;
+    s.mpeg2Quality = 3;
+    s.svcdQuality = 4;
+    s.dvdQuality = 5;
+    s.wmvQuality = 5;
+    return s;
+}
+
+// As a conversion does it: the frame size first (through the letter-box step), then the text.
+std::string Convert(const ConversionSettings& s, const EncoderJob& job = Job()) {
+    DerivedValues derived;
+    DeriveFrameSize(s, derived);
+    const ParameterText p = BuildParameterText(s, derived, job);
+    EXPECT_TRUE(p.ok()) << p.error;
+    return p.text;
+}
+
+// The argument after `option` in the split text, or "<none>".
+std::string OptionValue(const std::string& text, const std::string& option) {
+    const std::vector<std::string> args = SplitParameterText(text);
+    for (std::size_t i = 0; i + 1 < args.size(); ++i) {
+        if (args[i] == option)
+            return args[i + 1];
+    }
+    return "<none>";
+}
+
+TEST(ParameterText, WorkedExample) {
+    ConversionSettings s = Defaults();
+    s.outputFormat = FORMAT_AVI;
+    EncoderJob job = Job(25);
+    job.inputPath = "/output video/movie.mpg";
+    job.outputPath = "/output video/movie.avi";
+    EXPECT_EQ(Convert(s, job),
+              "\"/output video/movie.mpg\" -o \"/output video/movie.avi\" -oac mp3lame -ovc lavc -lameopts "
+              "vbr=3:br=128:mode=3 -lavcopts vcodec=mpeg4:vbitrate=1000:vhq:vqmin=1:vqmax=31:autoaspect=1 -ffourcc "
+              "DX50 -of lavf -lavfopts i_certify_that_my_video_stream_does_not_use_b_frames:format=avi -sws 2 -af "
+              "volume=+0db:0:channels=2 -ofps 25.000000 -endpos 9:0:0 0 3146290");
+}
+
+struct BlockCase {
+    const char* name;
+    std::function<void(ConversionSettings&)> change;
+    std::string expected; // everything between the head and the tail
+};
+
+void ExpectBlocks(const std::vector<BlockCase>& cases) {
+    for (const BlockCase& c : cases) {
+        ConversionSettings s = Defaults();
+        c.change(s);
+        EXPECT_EQ(Convert(s), kHead + c.expected + kTail) << c.name;
+    }
+}
+
+TEST(ParameterText, AviFamilyBlocks) {
+    ExpectBlocks({
+        {"avi mp3 + mpeg4", [](auto& s) { s.aviFrameRate = 5; },
+         " -oac mp3lame -ovc lavc -lameopts vbr=3:br=128:mode=3 -lavcopts "
+         "vcodec=mpeg4:vbitrate=1000:vhq:vqmin=1:vqmax=31:autoaspect=1 -ffourcc DX50" +
+             kAviTail + " -af volume=+0db:0:channels=2 -ofps 25.000000"},
+        {"avi ac3 + mpeg4",
+         [](auto& s) {
+             s.aviAudioCodec = 1;
+             s.aviQuality = 8;
+             s.volume = 12;
+             s.aviFrameRate = 5;
+         },
+         " -oac lavc -ovc lavc -lavcopts "
+         "acodec=ac3:abitrate=224:vcodec=mpeg4:vbitrate=2500:vhq:vqmin=1:vqmax=31:autoaspect=1 -ffourcc DX50" +
+             kAviTail + " -af volume=-8db:0:channels=6:lavcresample=44100 -srate 44100 -ofps 25.000000"},
+        {"avi mp3 + xvid",
+         [](auto& s) {
+             s.aviVideoCodec = 1;
+             s.aviQuality = 0;
+             s.aviFrameRate = 2;
+         },
+         " -oac mp3lame -ovc xvid -lameopts vbr=3:br=64:mode=3 -xvidencopts bitrate=384:autoaspect=1" + kAviTail +
+             " -af volume=+0db:0:channels=2 -ofps 20.000000"},
+        {"avi ac3 + xvid",
+         [](auto& s) {
+             s.aviVideoCodec = 1;
+             s.aviAudioCodec = 1;
+             s.aviQuality = 1;
+             s.volume = 40;
+         },
+         " -oac lavc -ovc xvid -lavcopts acodec=ac3:abitrate=80 -xvidencopts bitrate=512:autoaspect=1" + kAviTail +
+             " -af volume=+20db:0:channels=6:lavcresample=44100 -srate 44100 -ofps 25.000000"},
+        {"avi unknown video codec", [](auto& s) { s.aviVideoCodec = 2; },
+         kAviTail + " -af volume=+0db:0:channels=2 -ofps 25.000000"},
+        {"avi unknown audio codec", [](auto& s) { s.aviAudioCodec = 2; },
+         kAviTail + " -af volume=+0db:0:channels=2 -ofps 25.000000"},
+        {"xvid ignores the avi codecs",
+         [](auto& s) {
+             s.outputFormat = FORMAT_XVID;
+             s.xvidAudioCodec = 1;
+             s.aviVideoCodec = 0;
+             s.aviAudioCodec = 0;
+         },
+         " -oac lavc -ovc xvid -lavcopts acodec=ac3:abitrate=128 -xvidencopts bitrate=1000:autoaspect=1" + kAviTail +
+             " -af volume=+0db:0:channels=6:lavcresample=44100 -srate 44100 -ofps 25.000000"},
+        {"zodi ignores the avi codecs",
+         [](auto& s) {
+             s.outputFormat = FORMAT_ZODI;
+             s.aviVideoCodec = 1;
+             s.aviAudioCodec = 1;
+         },
+         " -oac mp3lame -ovc lavc -lameopts vbr=3:br=128:mode=3 -lavcopts "
+         "vcodec=mpeg4:vbitrate=1000:vhq:vqmin=1:vqmax=31:autoaspect=1 -ffourcc DX50" +
+             kAviTail + " -af volume=+0db:0:channels=2 -ofps 25.000000"},
+    });
+}
+
+TEST(ParameterText, PlainMpegBlocks) {
+    ExpectBlocks({
+        {"mpeg1",
+         [](auto& s) {
+             s.outputFormat = FORMAT_MPEG1;
+             s.mpegAspectRatio = 2;
+             s.mpegFrameRate = 3;
+         },
+         " -af volume=+0db:0:channels=2:lavcresample=44100 -srate 44100 -oac lavc -ovc lavc -lavcopts "
+         "vcodec=mpeg1video:keyint=18:vrc_buf_size=327:vrc_minrate=1000:vbitrate=1000:vrc_maxrate=1000:acodec=mp2:"
+         "abitrate=192:autoaspect=1:aspect=16/9 -of lavf -lavfopts "
+         "format=mpg:i_certify_that_my_video_stream_does_not_use_b_frames -ofps 25.000000"},
+        {"mpeg2",
+         [](auto& s) {
+             s.outputFormat = FORMAT_MPEG2;
+             s.mpegAspectRatio = 3;
+             s.mpegFrameRate = 4;
+             s.mpegResolution = 15;
+         },
+         " -oac lavc -ovc lavc -lavcopts "
+         "vcodec=mpeg2video:keyint=18:vrc_buf_size=1835:vrc_maxrate=9400:vbitrate=2000:acodec=mp2:abitrate=160:"
+         "autoaspect=1:aspect=2.21/1 -of lavf -lavfopts "
+         "format=mpg:i_certify_that_my_video_stream_does_not_use_b_frames "
+         "-af volume=+0db:0:channels=2:lavcresample=44100 -srate 44100 -ofps 30000/1001 -vf scale=640:480,harddup"},
+    });
+}
+
+TEST(ParameterText, DiscBlocks) {
+    ExpectBlocks({
+        {"vcd ntsc",
+         [](auto& s) {
+             s.outputFormat = FORMAT_VCD;
+             s.mpeg1Quality = 4;
+         },
+         " -oac lavc -ovc lavc -of mpeg -lavcopts "
+         "vcodec=mpeg1video:keyint=18:vrc_buf_size=327:vrc_minrate=1152:vbitrate=1152:vrc_maxrate=1152:acodec=mp2:"
+         "abitrate=192:autoaspect=1:aspect=4/3 -mpegopts format=xvcd -af volume=+0db:0:channels=2:lavcresample=44100 "
+         "-srate 44100 -ofps 24000/1001 -vf scale=352:240,harddup"},
+        {"vcd pal",
+         [](auto& s) {
+             s.outputFormat = FORMAT_VCD;
+             s.tvMode = 1;
+             s.mpeg1Quality = 0;
+             s.dvdAspectRatio = 1;
+         },
+         " -oac lavc -ovc lavc -of mpeg -lavcopts "
+         "vcodec=mpeg1video:keyint=15:vrc_buf_size=327:vrc_minrate=512:vbitrate=512:vrc_maxrate=512:acodec=mp2:"
+         "abitrate=96:autoaspect=1:aspect=16/9 -mpegopts format=xvcd -af volume=+0db:0:channels=2:lavcresample=44100 "
+         "-srate 44100 -ofps 25.000000 -vf scale=352:288,harddup"},
+        {"svcd ntsc",
+         [](auto& s) {
+             s.outputFormat = FORMAT_SVCD;
+             s.svcdQuality = 0;
+             s.dvdAspectRatio = 1;
+         },
+         " -oac lavc -ovc lavc -of mpeg -lavcopts "
+         "vcodec=mpeg2video:keyint=18:vrc_buf_size=917:vrc_minrate=600:vrc_maxrate=1650:vbitrate=800:acodec=mp2:"
+         "abitrate=128:autoaspect=1:aspect=16/9 -mpegopts format=xsvcd -af "
+         "volume=+0db:0:channels=2:lavcresample=44100 -srate 44100 -ofps 30000/1001 -vf scale=480:480,harddup"},
+        {"svcd pal",
+         [](auto& s) {
+             s.outputFormat = FORMAT_SVCD;
+             s.tvMode = 1;
+             s.svcdQuality = 2;
+         },
+         " -oac lavc -ovc lavc -of mpeg -lavcopts "
+         "vcodec=mpeg2video:keyint=15:vrc_buf_size=917:vrc_minrate=600:vrc_maxrate=2050:vbitrate=1600:acodec=mp2:"
+         "abitrate=224:autoaspect=1:aspect=4/3 -mpegopts format=xsvcd -af "
+         "volume=+0db:0:channels=2:lavcresample=44100 -srate 44100 -ofps 25.000000 -vf scale=480:576,harddup"},
+        {"dvd ntsc ac3",
+         [](auto& s) {
+             s.outputFormat = FORMAT_DVD;
+             s.dvdAudioCodec = 0;
+         },
+         " -oac lavc -ovc lavc -of mpeg -lavcopts "
+         "vcodec=mpeg2video:keyint=18:vrc_buf_size=1835:vrc_maxrate=9400:vbitrate=5000:acodec=ac3:abitrate=224:"
+         "autoaspect=1:aspect=4/3 -mpegopts format=dvd -af volume=+0db:0:lavcresample=48000 -srate 48000 "
+         "-ofps 30000/1001 -vf scale=720:480,harddup"},
+        {"dvd pal mp2",
+         [](auto& s) {
+             s.outputFormat = FORMAT_DVD;
+             s.tvMode = 1;
+             s.dvdAudioCodec = 1;
+             s.dvdQuality = 0;
+             s.dvdAspectRatio = 1;
+             s.volume = 0;
+         },
+         " -oac lavc -ovc lavc -of mpeg -lavcopts "
+         "vcodec=mpeg2video:keyint=15:vrc_buf_size=1835:vrc_maxrate=9400:vbitrate=800:acodec=mp2:abitrate=112:"
+         "autoaspect=1:aspect=16/9 -mpegopts format=dvd -af volume=-20db:0:lavcresample=48000 -srate 48000 "
+         "-ofps 25.000000 -vf scale=720:576,harddup"},
+        {"dvd: any tv mode but 0 is pal, any codec but 0 is mp2",
+         [](auto& s) {
+             s.outputFormat = FORMAT_DVD;
+             s.tvMode = 7;
+             s.dvdAudioCodec = -1;
+         },
+         " -oac lavc -ovc lavc -of mpeg -lavcopts "
+         "vcodec=mpeg2video:keyint=15:vrc_buf_size=1835:vrc_maxrate=9400:vbitrate=5000:acodec=mp2:abitrate=224:"
+         "autoaspect=1:aspect=4/3 -mpegopts format=dvd -af volume=+0db:0:lavcresample=48000 -srate 48000 "
+         "-ofps 25.000000 -vf scale=720:576,harddup"},
+    });
+}
+
+TEST(ParameterText, WindowsMediaBlocks) {
+    const std::string wmTail = " -sws 2 -af volume=+0db:0:channels=2 -srate 44100 -ofps 1000.000000";
+    const std::string certify = " -of lavf -lavfopts i_certify_that_my_video_stream_does_not_use_b_frames:format=";
+    ExpectBlocks({
+        {"wmv wmav2",
+         [](auto& s) {
+             s.outputFormat = FORMAT_WMV;
+             s.wmvAudioCodec = 1;
+             s.aviResolution = 17;
+         },
+         " -oac lavc -ovc lavc -lavcopts vcodec=wmv2:acodec=wmav2:vqscale=16:abitrate=128:autoaspect=1" + certify +
+             "wmv" + wmTail + " -vf scale=640:480,harddup"},
+        {"wmv wmav1",
+         [](auto& s) {
+             s.outputFormat = FORMAT_WMV;
+             s.asfAudioCodec = 1;
+         },
+         " -oac lavc -ovc lavc -lavcopts vcodec=wmv2:acodec=wmav1:vqscale=16:abitrate=128:autoaspect=1" + certify +
+             "wmv" + wmTail},
+        {"asf msmpeg4",
+         [](auto& s) {
+             s.outputFormat = FORMAT_ASF;
+             s.wmvQuality = 3;
+             s.wmvAudioCodec = 1;
+         },
+         " -oac lavc -ovc lavc -lavcopts vcodec=msmpeg4:acodec=wmav1:vqscale=21:abitrate=96:autoaspect=1" + certify +
+             "asf" + wmTail},
+        {"asf msmpeg4v2",
+         [](auto& s) {
+             s.outputFormat = FORMAT_ASF;
+             s.asfVideoCodec = 1;
+             s.asfAudioCodec = 1;
+         },
+         " -oac lavc -ovc lavc -lavcopts vcodec=msmpeg4v2:acodec=wmav2:vqscale=16:abitrate=128:autoaspect=1" + certify +
+             "asf" + wmTail},
+        {"asf wmv8",
+         [](auto& s) {
+             s.outputFormat = FORMAT_ASF;
+             s.asfVideoCodec = 2;
+             s.asfAudioCodec = 5;
+         },
+         " -oac lavc -ovc lavc -lavcopts vcodec=wmv2:acodec=wmav2:vqscale=16:abitrate=128:autoaspect=1" + certify +
+             "asf" + wmTail},
+        {"asf codec beyond the list",
+         [](auto& s) {
+             s.outputFormat = FORMAT_ASF;
+             s.asfVideoCodec = 9;
+         },
+         " -oac lavc -ovc lavc -lavcopts vcodec=wmv2:acodec=wmav1:vqscale=16:abitrate=128:autoaspect=1" + certify +
+             "asf" + wmTail},
+        {"no such format", [](auto& s) { s.outputFormat = 10; }, " -ofps 1000.000000"},
+    });
+}
+
+TEST(ParameterText, WindowsMediaQuantiser) {
+    // Positions past the ladder keep the previous bit rates but still shift the quantiser.
+    const std::pair<int, const char*> cases[] = {
+        {0, "vqscale=29:abitrate=64"},  {1, "vqscale=26:abitrate=64"},  {2, "vqscale=24:abitrate=80"},
+        {3, "vqscale=21:abitrate=96"},  {4, "vqscale=19:abitrate=128"}, {5, "vqscale=16:abitrate=128"},
+        {6, "vqscale=14:abitrate=160"}, {7, "vqscale=11:abitrate=192"}, {8, "vqscale=9:abitrate=224"},
+        {9, "vqscale=6:abitrate=7"},    {21, "vqscale=-23:abitrate=7"}, {-1, "vqscale=31:abitrate=7"},
+    };
+    for (const auto& [quality, expected] : cases) {
+        ConversionSettings s = Defaults();
+        s.outputFormat = FORMAT_WMV;
+        s.wmvQuality = quality;
+        DerivedValues derived;
+        derived.audioBitrate = 7;
+        const ParameterText p = BuildParameterText(s, derived, Job());
+        EXPECT_NE(p.text.find(expected), std::string::npos) << quality << ": " << p.text;
+    }
+}
+
+TEST(ParameterText, SvcdPeakRateLiesHalfwayToTheCeiling) {
+    const std::pair<int, const char*> cases[] = {
+        {0, "vrc_maxrate=1650:vbitrate=800:"},  {1, "vrc_maxrate=1850:vbitrate=1200:"},
+        {2, "vrc_maxrate=2050:vbitrate=1600:"}, {3, "vrc_maxrate=2250:vbitrate=2000:"},
+        {4, "vrc_maxrate=2500:vbitrate=2500:"},
+    };
+    for (const auto& [quality, expected] : cases) {
+        ConversionSettings s = Defaults();
+        s.outputFormat = FORMAT_SVCD;
+        s.svcdQuality = quality;
+        EXPECT_NE(Convert(s).find(expected), std::string::npos) << quality;
+    }
+}
+
+TEST(ParameterText, FrameRateOption) {
+    struct Case {
+        int format;
+        std::int32_t choice; // aviFrameRate or mpegFrameRate; tvMode for the disc formats
+        double source;
+        const char* ofps;
+    };
+    const Case cases[] = {
+        // The source's own rate under the AVI family: kept between 14.985 and 60.
+        {FORMAT_AVI, 0, 12, "15000/1001"},
+        {FORMAT_AVI, 0, 0, "15000/1001"},
+        {FORMAT_XVID, 0, 60, "60.000000"},
+        {FORMAT_ZODI, 0, 61, "30.000000"},
+        {FORMAT_AVI, 0, 29.97003, "29.970030"},
+        {FORMAT_AVI, 0, 29.970005, "30000/1001"},
+        {FORMAT_AVI, 0, 29.97002, "29.970020"},
+        {FORMAT_AVI, 0, 23.976, "24000/1001"},
+        {FORMAT_AVI, 0, 14.985005, "15000/1001"},
+        {FORMAT_AVI, 0, 14.98502, "14.985020"},
+        {FORMAT_AVI, 1, 25, "15000/1001"},
+        {FORMAT_AVI, 2, 25, "20.000000"},
+        {FORMAT_AVI, 3, 25, "24000/1001"},
+        {FORMAT_AVI, 4, 25, "24.000000"},
+        {FORMAT_AVI, 5, 50, "25.000000"},
+        {FORMAT_AVI, 6, 25, "30000/1001"},
+        {FORMAT_AVI, 7, 25, "30.000000"},
+        {FORMAT_AVI, 8, 25, "30.000000"},
+        {FORMAT_AVI, -1, 25, "30.000000"},
+        // Plain MPEG snaps the source's rate.
+        {FORMAT_MPEG1, 0, 23.9, "24000/1001"},
+        {FORMAT_MPEG1, 0, 24, "24.000000"},
+        {FORMAT_MPEG1, 0, 24.9, "24.000000"},
+        {FORMAT_MPEG2, 0, 26.5, "25.000000"},
+        {FORMAT_MPEG2, 0, 28, "30000/1001"},
+        {FORMAT_MPEG1, 0, 29.5, "30000/1001"},
+        {FORMAT_MPEG1, 0, 30, "30.000000"},
+        {FORMAT_MPEG1, 0, 120, "30.000000"},
+        {FORMAT_MPEG1, 1, 25, "24000/1001"},
+        {FORMAT_MPEG1, 2, 25, "24.000000"},
+        {FORMAT_MPEG1, 3, 30, "25.000000"},
+        {FORMAT_MPEG2, 4, 25, "30000/1001"},
+        {FORMAT_MPEG2, 5, 25, "30.000000"},
+        {FORMAT_MPEG2, 6, 25, "30.000000"},
+        // The disc formats follow the TV mode, whatever the source.
+        {FORMAT_VCD, 0, 25, "24000/1001"},
+        {FORMAT_VCD, 1, 30, "25.000000"},
+        {FORMAT_SVCD, 0, 25, "30000/1001"},
+        {FORMAT_SVCD, 1, 30, "25.000000"},
+        {FORMAT_DVD, 0, 25, "30000/1001"},
+        {FORMAT_DVD, 2, 30, "25.000000"},
+        // Windows Media keeps the source's timestamps.
+        {FORMAT_WMV, 0, 25, "1000.000000"},
+        {FORMAT_ASF, 3, 30, "1000.000000"},
+        {-1, 0, 30, "1000.000000"},
+    };
+    for (const Case& c : cases) {
+        ConversionSettings s = Defaults();
+        s.outputFormat = c.format;
+        s.aviFrameRate = c.choice;
+        s.mpegFrameRate = c.choice;
+        s.tvMode = c.choice;
+        EXPECT_EQ(OptionValue(Convert(s, Job(c.source)), "-ofps"), c.ofps)
+            << "format " << c.format << ", choice " << c.choice << ", source " << c.source;
+    }
+}
+
+TEST(ParameterText, VideoFilter) {
+    struct Case {
+        int width, height, spareWidth, spareHeight;
+        const char* filter; // "" for none
+    };
+    const Case cases[] = {
+        {720, 576, 100, 0, " -vf scale=-3:576,harddup,expand=720:576"},
+        {640, 480, 0, 50, " -vf scale=640:-3,harddup,expand=640:480"},
+        {720, 576, -48, 36, " -vf scale=720:-3,harddup,expand=720:576"},
+        {720, 576, 240, -288, " -vf scale=-3:576,harddup,expand=720:576"},
+        {640, 480, 0, 0, " -vf scale=640:480,harddup"},
+        {640, 480, -3, -4, " -vf scale=640:480,harddup"},
+        {0, 0, 0, 0, ""},
+        {640, 0, 0, 0, ""},
+    };
+    for (const Case& c : cases) {
+        ConversionSettings s = Defaults();
+        s.aviFrameRate = 5;
+        // The text takes the frame size as the letter-box step left it, not from the stored resolution.
+        DerivedValues derived;
+        derived.frameWidth = c.width;
+        derived.frameHeight = c.height;
+        EncoderJob job = Job();
+        job.spareWidth = c.spareWidth;
+        job.spareHeight = c.spareHeight;
+        const std::string text = BuildParameterText(s, derived, job).text;
+        EXPECT_NE(text.find(std::string("-ofps 25.000000") + c.filter + kTail), std::string::npos)
+            << c.width << "x" << c.height << " spare " << c.spareWidth << "/" << c.spareHeight << ": " << text;
+    }
+}
+
+TEST(ParameterText, ProbeTailCarriesModeAndSignedHandle) {
+    ConversionSettings s = Defaults();
+    s.aviFrameRate = 5;
+    EncoderJob job = Job();
+    job.probeOnly = 1;
+    job.windowHandle = -2;
+    DerivedValues derived;
+    EXPECT_EQ(BuildParameterText(s, derived, job).text,
+              kHead +
+                  " -oac mp3lame -ovc lavc -lameopts vbr=3:br=128:mode=3 -lavcopts "
+                  "vcodec=mpeg4:vbitrate=1000:vhq:vqmin=1:vqmax=31:autoaspect=1 -ffourcc DX50" +
+                  kAviTail + " -af volume=+0db:0:channels=2 -ofps 25.000000 -endpos 9:0:0 1 -2");
+    job.probeOnly = 0;
+    job.windowHandle = 94489280512;
+    const std::string text = BuildParameterText(s, derived, job).text;
+    EXPECT_EQ(text.substr(text.size() - 28), " -endpos 9:0:0 0 94489280512");
+}
+
+TEST(ParameterText, BitratesFollowTheLadderAndSurviveAPositionPastIt) {
+    ConversionSettings s = Defaults();
+    s.outputFormat = FORMAT_MPEG2;
+    DerivedValues derived;
+    derived.videoBitrate = 1;
+    derived.audioBitrate = 2;
+    s.mpeg2Quality = 5;
+    DeriveBitrates(s, derived);
+    EXPECT_EQ(derived.videoBitrate, 5000);
+    EXPECT_EQ(derived.audioBitrate, 224);
+    // The DVD ladder's first step differs from the MPEG2 one in its audio rate.
+    s.outputFormat = FORMAT_DVD;
+    s.dvdQuality = 0;
+    DeriveBitrates(s, derived);
+    EXPECT_EQ(derived.audioBitrate, 112);
+    for (std::int32_t past : {6, -1, 2147483647}) {
+        s.dvdQuality = past;
+        DeriveBitrates(s, derived);
+        EXPECT_EQ(derived.videoBitrate, 800) << past;
+        EXPECT_EQ(derived.audioBitrate, 112) << past;
+    }
+    s.outputFormat = 11;
+    derived = DerivedValues{};
+    DeriveBitrates(s, derived);
+    EXPECT_EQ(derived.videoBitrate, 0);
+}
+
+// The quality lists print the rates the encoder is given: both must come out the same for every position.
+TEST(ParameterText, LadderTextsAgreeWithTheEncoderRates) {
+    const std::regex rates(R"(^\d\.[A-Za-z ]{6} \(video bitrate: *(\d+)kbps; audio bitrate: *(\d+)kbps\)$)");
+    for (int format = 0; format < kFormatCount; ++format) {
+        const ChoiceList list = GetChoiceList(format, SettingKind::Quality);
+        ASSERT_FALSE(list.texts.empty());
+        for (std::size_t pos = 0; pos < list.texts.size(); ++pos) {
+            std::smatch m;
+            ASSERT_TRUE(std::regex_match(list.texts[pos], m, rates)) << list.texts[pos];
+            ConversionSettings s;
+            s.outputFormat = format;
+            s.*list.field = static_cast<std::int32_t>(pos);
+            DerivedValues derived;
+            DeriveBitrates(s, derived);
+            EXPECT_EQ(derived.videoBitrate, std::stoi(m[1])) << format << "/" << pos;
+            EXPECT_EQ(derived.audioBitrate, std::stoi(m[2])) << format << "/" << pos;
+        }
+    }
+}
+
+TEST(ParameterText, AspectText) {
+    struct Case {
+        int format;
+        std::int32_t mpegAspect, dvdAspect;
+        const char* text;
+    };
+    const Case cases[] = {
+        {FORMAT_MPEG1, 0, 1, "1/1"},    {FORMAT_MPEG1, 1, 0, "4/3"}, {FORMAT_MPEG2, 2, 0, "16/9"},
+        {FORMAT_MPEG2, 3, 0, "2.21/1"}, {FORMAT_MPEG2, 4, 1, "1/1"}, {FORMAT_MPEG1, -1, 1, "1/1"},
+        {FORMAT_VCD, 3, 0, "4/3"},      {FORMAT_SVCD, 0, 1, "16/9"}, {FORMAT_DVD, 1, 2, "4/3"},
+        {FORMAT_DVD, 1, -5, "4/3"},     {FORMAT_AVI, 1, 1, ""},      {FORMAT_ASF, 1, 1, ""},
+    };
+    for (const Case& c : cases) {
+        ConversionSettings s;
+        s.outputFormat = c.format;
+        s.mpegAspectRatio = c.mpegAspect;
+        s.dvdAspectRatio = c.dvdAspect;
+        EXPECT_EQ(DeriveAspectText(s), c.text) << c.format << " " << c.mpegAspect << " " << c.dvdAspect;
+    }
+}
+
+TEST(ParameterText, FrameSize) {
+    struct Case {
+        int format;
+        std::int32_t resolution; // aviResolution and mpegResolution; tvMode for the disc formats
+        int width, height;
+    };
+    const Case cases[] = {
+        {FORMAT_AVI, 0, 0, 0},       {FORMAT_AVI, 13, 480, 272},   {FORMAT_MPEG1, 13, 480, 480},
+        {FORMAT_XVID, 16, 624, 352}, {FORMAT_MPEG2, 16, 720, 480}, {FORMAT_WMV, 19, 720, 576},
+        {FORMAT_AVI, 20, 0, 0},      {FORMAT_MPEG1, 18, 0, 0},     {FORMAT_ASF, -1, 0, 0},
+        {FORMAT_VCD, 0, 352, 240},   {FORMAT_VCD, 1, 352, 288},    {FORMAT_SVCD, 0, 480, 480},
+        {FORMAT_SVCD, 1, 480, 576},  {FORMAT_DVD, 0, 720, 480},    {FORMAT_DVD, 3, 720, 576},
+        {12, 17, 640, 480},
+    };
+    for (const Case& c : cases) {
+        ConversionSettings s;
+        s.outputFormat = c.format;
+        s.aviResolution = c.resolution;
+        s.mpegResolution = c.resolution;
+        s.tvMode = c.resolution;
+        DerivedValues derived{1, 2, 3, 4, 5};
+        DeriveFrameSize(s, derived);
+        EXPECT_EQ(derived.frameWidth, c.width) << c.format << "/" << c.resolution;
+        EXPECT_EQ(derived.frameHeight, c.height) << c.format << "/" << c.resolution;
+    }
+}
+
+TEST(ParameterText, RefusesPathsThatCannotBeQuoted) {
+    const std::string tooLong = "/" + std::string(255, 'a');
+    const std::string longest = "/" + std::string(254, 'a');
+    const std::string cases[] = {"/in/say \"hi\".avi", "/in/two\nlines.avi", "/in/ret\r.avi", tooLong};
+    for (const std::string& bad : cases) {
+        for (const bool asInput : {true, false}) {
+            EncoderJob job = Job();
+            (asInput ? job.inputPath : job.outputPath) = bad;
+            DerivedValues derived;
+            const ParameterText p = BuildParameterText(Defaults(), derived, job);
+            EXPECT_FALSE(p.ok()) << bad;
+            EXPECT_TRUE(p.text.empty()) << bad;
+            EXPECT_NE(p.error.find(bad), std::string::npos) << p.error;
+        }
+    }
+    EncoderJob job = Job();
+    job.inputPath = longest;
+    DerivedValues derived;
+    EXPECT_TRUE(BuildParameterText(Defaults(), derived, job).ok());
+}
+
+TEST(ParameterText, AcceptedPathsStaySingleArguments) {
+    // Whatever an accepted path holds, splitting the text gives it back whole, in its place.
+    const std::string paths[] = {
+        "/in/a b/c d.avi", "/in/-vf scale=1:1 -o x.avi", "/in/tab\there.avi", "/in/'quote' $(x) ;&.avi", "-o", "",
+    };
+    ConversionSettings s = Defaults();
+    s.aviFrameRate = 5;
+    const std::size_t plainCount = SplitParameterText(Convert(s)).size();
+    for (const std::string& path : paths) {
+        EncoderJob job = Job();
+        job.inputPath = path;
+        job.outputPath = path + ".avi";
+        const std::vector<std::string> args = SplitParameterText(Convert(s, job));
+        ASSERT_EQ(args.size(), plainCount) << path;
+        EXPECT_EQ(args[0], path);
+        EXPECT_EQ(args[1], "-o");
+        EXPECT_EQ(args[2], path + ".avi");
+    }
+}
+
+TEST(ParameterText, Split) {
+    using Args = std::vector<std::string>;
+    const std::pair<const char*, Args> cases[] = {
+        {"a  b", {"a", "b"}},        {"  a b  ", {"a", "b"}},
+        {"\"a b\" c", {"a b", "c"}}, {"\"\" -o \"\"", {"", "-o", ""}},
+        {"x\"y z\"w", {"xy zw"}},    {"", {}},
+    };
+    for (const auto& [text, args] : cases)
+        EXPECT_EQ(SplitParameterText(text), args) << text;
+}
+
+} // namespace
