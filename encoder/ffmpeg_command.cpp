@@ -1,0 +1,182 @@
+#include "encoder/ffmpeg_command.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <numeric>
+
+namespace zezozov {
+namespace {
+
+int EvenAtLeastTwo(double value) {
+    return std::max(2, static_cast<int>(2 * std::llround(value / 2)));
+}
+
+std::string RatioText(Ratio r, char separator) {
+    std::int64_t g = std::gcd(r.num, r.den);
+    return std::to_string(r.num / g) + separator + std::to_string(r.den / g);
+}
+
+std::string SecondsText(double seconds) {
+    if (seconds == std::floor(seconds))
+        return std::to_string(static_cast<long long>(seconds));
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%.3f", seconds);
+    return buffer;
+}
+
+std::string GainText(double db) {
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "volume=%gdB", db);
+    return buffer;
+}
+
+std::string VideoFilter(const EncodeJob& job, const SourceInfo& source) {
+    if (!job.scale)
+        return {};
+    FrameGeometry g = ComputeGeometry(*job.scale, source);
+    std::string chain =
+        "scale=" + std::to_string(g.scaleWidth) + ":" + std::to_string(g.scaleHeight) + ":flags=" + job.scaler;
+    // A size worked out from the display aspect is meant in square pixels. Without autoaspect the encoder is not
+    // asked to keep the display aspect at all, so the pixels are square too.
+    if (g.squarePixels || !job.video.keepAspect)
+        chain += ",setsar=1";
+    if (g.padWidth > 0)
+        chain += ",pad=" + std::to_string(g.padWidth) + ":" + std::to_string(g.padHeight) + ":(ow-iw)/2:(oh-ih)/2";
+    return chain;
+}
+
+void AddVideo(std::vector<std::string>& a, const VideoJob& v) {
+    a.insert(a.end(), {"-c:v", v.encoder});
+    auto add = [&](const char* option, std::int64_t value) {
+        if (value > 0)
+            a.insert(a.end(), {option, std::to_string(value)});
+    };
+    if (v.fixedQuantiser > 0)
+        add("-q:v", v.fixedQuantiser);
+    else
+        add("-b:v", v.bitrate);
+    if (v.rdDecision)
+        a.insert(a.end(), {"-mbd", "rd"});
+    add("-qmin", v.qmin);
+    add("-qmax", v.qmax);
+    add("-g", v.gopSize);
+    add("-bufsize", v.bufferSize);
+    add("-minrate", v.minRate);
+    add("-maxrate", v.maxRate);
+    // An aspect named outright wins over autoaspect.
+    if (v.displayAspect)
+        a.insert(a.end(), {"-aspect", RatioText(*v.displayAspect, ':')});
+    if (!v.fourcc.empty())
+        a.insert(a.end(), {"-tag:v", v.fourcc});
+}
+
+void AddAudio(std::vector<std::string>& a, const AudioJob& au) {
+    a.insert(a.end(), {"-c:a", au.encoder});
+    if (au.bitrate > 0)
+        a.insert(a.end(), {"-b:a", std::to_string(au.bitrate)});
+    if (au.encoder == "libmp3lame" && au.averageBitrate)
+        a.insert(a.end(), {"-abr", "1"});
+    if (au.gainDb != 0)
+        a.insert(a.end(), {"-af", GainText(au.gainDb)});
+    // lame's mode=3 is mono, but the converter also asks for channels=2 in the same text: the channel count of
+    // the audio filter is the converter's real wish and wins. mode=3 only counts when no channel count is given.
+    int channels = au.channels > 0 ? au.channels : (au.lameMono ? 1 : 0);
+    if (channels > 0)
+        a.insert(a.end(), {"-ac", std::to_string(channels)});
+    if (au.sampleRate > 0)
+        a.insert(a.end(), {"-ar", std::to_string(au.sampleRate)});
+}
+
+} // namespace
+
+FrameGeometry ComputeGeometry(const ScaleJob& scale, const SourceInfo& source) {
+    FrameGeometry g{scale.width, scale.height, scale.padWidth, scale.padHeight, false};
+    const double displayAspect =
+        source.width > 0 && source.height > 0
+            ? static_cast<double>(source.width) * source.sampleAspect.value() / static_cast<double>(source.height)
+            : 1.0;
+    if (g.scaleWidth == ScaleJob::kFreeDimension) {
+        g.scaleWidth = EvenAtLeastTwo(g.scaleHeight * displayAspect);
+        g.squarePixels = true;
+    } else if (g.scaleHeight == ScaleJob::kFreeDimension) {
+        g.scaleHeight = EvenAtLeastTwo(g.scaleWidth / displayAspect);
+        g.squarePixels = true;
+    }
+    if (g.padWidth > 0) {
+        g.scaleWidth = std::min(g.scaleWidth, g.padWidth);
+        g.scaleHeight = std::min(g.scaleHeight, g.padHeight);
+    }
+    return g;
+}
+
+std::string TemporaryOutputPath(const std::string& target) {
+    std::filesystem::path path(target);
+    std::string name = "." + path.stem().string() + ".zezozov-part" + path.extension().string();
+    return (path.parent_path() / name).string();
+}
+
+std::string MuxerName(Container container) {
+    switch (container) {
+    case Container::Avi:
+        return "avi";
+    case Container::Mpeg:
+        return "mpeg";
+    case Container::Asf:
+        return "asf";
+    case Container::Vcd:
+        return "vcd";
+    case Container::Svcd:
+        return "svcd";
+    case Container::Dvd:
+        return "dvd";
+    case Container::Vob:
+        return "vob";
+    case Container::Unset:
+        break;
+    }
+    return {};
+}
+
+std::vector<std::string> FfmpegArguments(const EncodeJob& job, const SourceInfo& source, const std::string& writePath) {
+    std::vector<std::string> a = {
+        "ffmpeg", "-nostdin", "-hide_banner",           "-loglevel", "error", "-progress", "pipe:1", "-nostats",
+        "-y",     "-i",       FfmpegPath(job.inputPath)};
+    const bool audio = !job.audio.encoder.empty() && source.hasAudio;
+    a.insert(a.end(), {"-map", "0:v:0"});
+    if (audio)
+        a.insert(a.end(), {"-map", "0:a:0"});
+
+    std::string filter = VideoFilter(job, source);
+    if (!filter.empty())
+        a.insert(a.end(), {"-vf", filter});
+    AddVideo(a, job.video);
+    switch (job.frameRate.kind) {
+    case FrameRateJob::Constant:
+        // Frames are dropped or duplicated to hold the rate; duplicates are encoded as real frames.
+        a.insert(a.end(), {"-r", RatioText(job.frameRate.rate, '/'), "-fps_mode", "cfr"});
+        break;
+    case FrameRateJob::KeepTimestamps:
+        a.insert(a.end(), {"-fps_mode", "passthrough"});
+        break;
+    case FrameRateJob::Source:
+        break;
+    }
+
+    if (audio)
+        AddAudio(a, job.audio);
+    else
+        a.push_back("-an");
+    a.insert(a.end(), {"-sn", "-dn"});
+
+    if (job.endSeconds > 0)
+        a.insert(a.end(), {"-t", SecondsText(job.endSeconds)});
+    std::string muxer = MuxerName(job.container);
+    if (!muxer.empty())
+        a.insert(a.end(), {"-f", muxer});
+    a.push_back(FfmpegPath(writePath));
+    return a;
+}
+
+} // namespace zezozov
