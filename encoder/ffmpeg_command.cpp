@@ -89,6 +89,25 @@ void AddAudio(std::vector<std::string>& a, const AudioJob& au) {
         a.insert(a.end(), {"-ar", std::to_string(au.sampleRate)});
 }
 
+// The disc muxers only pick their stream names; sector size, mux rate and the start delay of a player's buffer
+// must be given as well, as the disc standards fix them.
+void AddDiscLayout(std::vector<std::string>& a, Container container) {
+    switch (container) {
+    case Container::Vcd:
+        // 75 sectors of 2352 bytes a second; the first packs hold padding, so the stream starts 0.44 s in.
+        a.insert(a.end(), {"-packetsize", "2324", "-muxrate", "1411200", "-muxpreload", "0.44"});
+        break;
+    case Container::Svcd:
+        a.insert(a.end(), {"-packetsize", "2324"});
+        break;
+    case Container::Dvd:
+        a.insert(a.end(), {"-packetsize", "2048", "-muxrate", "10080000"});
+        break;
+    default:
+        break;
+    }
+}
+
 } // namespace
 
 FrameGeometry ComputeGeometry(const ScaleJob& scale, const SourceInfo& source) {
@@ -105,6 +124,16 @@ FrameGeometry ComputeGeometry(const ScaleJob& scale, const SourceInfo& source) {
         g.squarePixels = true;
     }
     if (g.padWidth > 0) {
+        // The converter works out the padding from the stored frame size; a source with non-square pixels can
+        // then come out wider (or taller) than the box. Such a picture is fitted into the box the other way round
+        // instead, still keeping its display aspect.
+        if (g.squarePixels && g.scaleWidth > g.padWidth) {
+            g.scaleWidth = g.padWidth;
+            g.scaleHeight = EvenAtLeastTwo(g.padWidth / displayAspect);
+        } else if (g.squarePixels && g.scaleHeight > g.padHeight) {
+            g.scaleHeight = g.padHeight;
+            g.scaleWidth = EvenAtLeastTwo(g.padHeight * displayAspect);
+        }
         g.scaleWidth = std::min(g.scaleWidth, g.padWidth);
         g.scaleHeight = std::min(g.scaleHeight, g.padHeight);
     }
@@ -152,6 +181,10 @@ std::vector<std::string> FfmpegArguments(const EncodeJob& job, const SourceInfo&
     if (!filter.empty())
         a.insert(a.end(), {"-vf", filter});
     AddVideo(a, job.video);
+    if (job.container == Container::Svcd)
+        a.insert(a.end(), {"-scan_offset", "1"}); // the scan offset user data SVCD players expect
+    // Every format written here is 4:2:0; a 4:2:2 source would otherwise come out 4:2:2 MPEG-2.
+    a.insert(a.end(), {"-pix_fmt", "yuv420p"});
     switch (job.frameRate.kind) {
     case FrameRateJob::Constant:
         // Frames are dropped or duplicated to hold the rate; duplicates are encoded as real frames.
@@ -175,6 +208,7 @@ std::vector<std::string> FfmpegArguments(const EncodeJob& job, const SourceInfo&
     std::string muxer = MuxerName(job.container);
     if (!muxer.empty())
         a.insert(a.end(), {"-f", muxer});
+    AddDiscLayout(a, job.container);
     a.push_back(FfmpegPath(writePath));
     return a;
 }
