@@ -1,5 +1,7 @@
 #include "encoder/ffmpeg_command.h"
 
+#include "encoder/source_info.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -8,10 +10,6 @@
 
 namespace zezozov {
 namespace {
-
-int EvenAtLeastTwo(double value) {
-    return std::max(2, static_cast<int>(2 * std::llround(value / 2)));
-}
 
 std::string RatioText(Ratio r, char separator) {
     std::int64_t g = std::gcd(r.num, r.den);
@@ -32,18 +30,45 @@ std::string GainText(double db) {
     return buffer;
 }
 
-std::string VideoFilter(const EncodeJob& job, const SourceInfo& source) {
+// The scale filter's size for one dimension given outright and one left free (-3). The free one follows the
+// source's display aspect ("dar" in FFmpeg's expressions: frame size times sample aspect), rounded to an even
+// number. The converter works out the letter-box room from the stored frame size, so a source with non-square
+// pixels can come out wider (or taller) than the box: then the picture is fitted into the box the other way round,
+// still keeping its display aspect. The expressions are evaluated by FFmpeg once the source is open, so the
+// encoder need not open the source itself first.
+std::pair<std::string, std::string> ScaleSize(const ScaleJob& scale) {
+    auto even = [](const std::string& x) { return "max(2\\,2*round((" + x + ")/2))"; };
+    auto n = [](int v) { return std::to_string(v); };
+    if (scale.width != ScaleJob::kFreeDimension && scale.height != ScaleJob::kFreeDimension)
+        return {n(scale.width), n(scale.height)};
+    const bool freeWidth = scale.width == ScaleJob::kFreeDimension;
+    const int given = freeWidth ? scale.height : scale.width;
+    const std::string natural = even(freeWidth ? n(given) + "*dar" : n(given) + "/dar");
+    if (scale.padWidth <= 0)
+        return freeWidth ? std::pair{natural, n(given)} : std::pair{n(given), natural};
+    const int boxFree = freeWidth ? scale.padWidth : scale.padHeight;
+    const int boxGiven = freeWidth ? scale.padHeight : scale.padWidth;
+    const std::string fitted = even(freeWidth ? n(boxFree) + "/dar" : n(boxFree) + "*dar");
+    std::string freeSize = "min(" + n(boxFree) + "\\," + natural + ")";
+    std::string givenSize =
+        "min(" + n(boxGiven) + "\\,if(gt(" + natural + "\\," + n(boxFree) + ")\\," + fitted + "\\," + n(given) + "))";
+    return freeWidth ? std::pair{freeSize, givenSize} : std::pair{givenSize, freeSize};
+}
+
+std::string VideoFilter(const EncodeJob& job) {
     if (!job.scale)
         return {};
-    FrameGeometry g = ComputeGeometry(*job.scale, source);
-    std::string chain =
-        "scale=" + std::to_string(g.scaleWidth) + ":" + std::to_string(g.scaleHeight) + ":flags=" + job.scaler;
+    const ScaleJob& scale = *job.scale;
+    auto [w, h] = ScaleSize(scale);
+    std::string chain = "scale=w=" + w + ":h=" + h + ":flags=" + job.scaler;
     // A size worked out from the display aspect is meant in square pixels. Without autoaspect the encoder is not
     // asked to keep the display aspect at all, so the pixels are square too.
-    if (g.squarePixels || !job.video.keepAspect)
+    const bool free = scale.width == ScaleJob::kFreeDimension || scale.height == ScaleJob::kFreeDimension;
+    if (free || !job.video.keepAspect)
         chain += ",setsar=1";
-    if (g.padWidth > 0)
-        chain += ",pad=" + std::to_string(g.padWidth) + ":" + std::to_string(g.padHeight) + ":(ow-iw)/2:(oh-ih)/2";
+    if (scale.padWidth > 0)
+        chain +=
+            ",pad=" + std::to_string(scale.padWidth) + ":" + std::to_string(scale.padHeight) + ":(ow-iw)/2:(oh-ih)/2";
     return chain;
 }
 
@@ -110,36 +135,6 @@ void AddDiscLayout(std::vector<std::string>& a, Container container) {
 
 } // namespace
 
-FrameGeometry ComputeGeometry(const ScaleJob& scale, const SourceInfo& source) {
-    FrameGeometry g{scale.width, scale.height, scale.padWidth, scale.padHeight, false};
-    const double displayAspect =
-        source.width > 0 && source.height > 0
-            ? static_cast<double>(source.width) * source.sampleAspect.value() / static_cast<double>(source.height)
-            : 1.0;
-    if (g.scaleWidth == ScaleJob::kFreeDimension) {
-        g.scaleWidth = EvenAtLeastTwo(g.scaleHeight * displayAspect);
-        g.squarePixels = true;
-    } else if (g.scaleHeight == ScaleJob::kFreeDimension) {
-        g.scaleHeight = EvenAtLeastTwo(g.scaleWidth / displayAspect);
-        g.squarePixels = true;
-    }
-    if (g.padWidth > 0) {
-        // The converter works out the padding from the stored frame size; a source with non-square pixels can
-        // then come out wider (or taller) than the box. Such a picture is fitted into the box the other way round
-        // instead, still keeping its display aspect.
-        if (g.squarePixels && g.scaleWidth > g.padWidth) {
-            g.scaleWidth = g.padWidth;
-            g.scaleHeight = EvenAtLeastTwo(g.padWidth / displayAspect);
-        } else if (g.squarePixels && g.scaleHeight > g.padHeight) {
-            g.scaleHeight = g.padHeight;
-            g.scaleWidth = EvenAtLeastTwo(g.padHeight * displayAspect);
-        }
-        g.scaleWidth = std::min(g.scaleWidth, g.padWidth);
-        g.scaleHeight = std::min(g.scaleHeight, g.padHeight);
-    }
-    return g;
-}
-
 std::string TemporaryOutputPath(const std::string& target) {
     std::filesystem::path path(target);
     std::string name = "." + path.stem().string() + ".zezozov-part" + path.extension().string();
@@ -168,16 +163,17 @@ std::string MuxerName(Container container) {
     return {};
 }
 
-std::vector<std::string> FfmpegArguments(const EncodeJob& job, const SourceInfo& source, const std::string& writePath) {
+std::vector<std::string> FfmpegArguments(const EncodeJob& job, const std::string& writePath) {
     std::vector<std::string> a = {
         "ffmpeg", "-nostdin", "-hide_banner",           "-loglevel", "error", "-progress", "pipe:1", "-nostats",
         "-y",     "-i",       FfmpegPath(job.inputPath)};
-    const bool audio = !job.audio.encoder.empty() && source.hasAudio;
+    // The first audio stream only if there is one: a source without sound still converts.
+    const bool audio = !job.audio.encoder.empty();
     a.insert(a.end(), {"-map", "0:v:0"});
     if (audio)
-        a.insert(a.end(), {"-map", "0:a:0"});
+        a.insert(a.end(), {"-map", "0:a:0?"});
 
-    std::string filter = VideoFilter(job, source);
+    std::string filter = VideoFilter(job);
     if (!filter.empty())
         a.insert(a.end(), {"-vf", filter});
     AddVideo(a, job.video);
