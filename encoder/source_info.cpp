@@ -68,7 +68,7 @@ std::vector<std::string> ProbeArguments(const std::string& path) {
             "-of",
             "compact",
             "-show_entries",
-            "format=duration:stream=codec_type,width,height,sample_aspect_ratio,avg_frame_rate,r_frame_rate,duration",
+            "format=duration:stream=codec_type,width,height,avg_frame_rate,r_frame_rate,duration",
             FfmpegPath(path)};
 }
 
@@ -86,16 +86,12 @@ std::optional<SourceInfo> ParseProbeOutput(const std::string& text) {
             info.duration = Number(Get(f, "duration"));
         } else if (line.starts_with("stream|")) {
             std::string type = Get(f, "codec_type");
-            if (type == "audio") {
-                info.hasAudio = true;
-            } else if (type == "video" && !haveVideo) {
+            if (type == "video" && !haveVideo) {
                 info.width = Integer(Get(f, "width"));
                 info.height = Integer(Get(f, "height"));
                 if (info.width <= 0 || info.height <= 0)
                     continue; // not a picture stream (a cover with no size, a data stream labelled video)
                 haveVideo = true;
-                Ratio sar = RatioOf(Get(f, "sample_aspect_ratio"));
-                info.sampleAspect = sar.valid() ? sar : Ratio{1, 1};
                 // The average rate is the one a player shows; the base rate r_frame_rate only stands in when the
                 // container gives no average (it can be a field rate or a timestamp resolution).
                 info.frameRate = RatioOf(Get(f, "avg_frame_rate"));

@@ -9,14 +9,12 @@
 
 namespace zezozov {
 
-// What the encoder needs to know about an input: read with ffprobe before anything else.
+// What the converter is told about an input when it is added to the list: read with ffprobe.
 struct SourceInfo {
     double duration = 0; // seconds; 0 when unknown
     int width = 0;
     int height = 0;
-    Ratio sampleAspect{1, 1};
     Ratio frameRate{0, 1};
-    bool hasAudio = false;
 };
 
 // The ffprobe arguments that print what ParseProbeOutput reads, for the file at `path`.
