@@ -1,12 +1,12 @@
 #include "encoder/ffmpeg_command.h"
 
-#include "encoder/source_info.h"
-
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <numeric>
+
+#include "encoder/source_info.h"
 
 namespace zezozov {
 namespace {
