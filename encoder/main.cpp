@@ -1,0 +1,171 @@
+// zezozov: the converter's encoder. Reads the parameter text the converter writes, has FFmpeg carry it out and
+// reports back on standard output, one "<code> <value>" line per report, each answered by one line on standard
+// input. Diagnostics go to standard error.
+#include <cstdlib>
+#include <filesystem>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "encoder/child_process.h"
+#include "encoder/exit_status.h"
+#include "encoder/ffmpeg_command.h"
+#include "encoder/option_parser.h"
+#include "encoder/progress_reader.h"
+#include "encoder/report_channel.h"
+#include "encoder/source_info.h"
+
+using namespace zezozov;
+
+namespace {
+
+constexpr int kQuitGraceMs = 500;    // how long FFmpeg gets to finish after a stop request before it is killed
+constexpr size_t kErrorKeep = 16384; // bytes of FFmpeg's error output kept for the failure message
+
+void Fail(const std::string& message) {
+    std::cerr << "zezozov: " << message << std::endl;
+}
+
+std::optional<SourceInfo> Probe(const std::string& path, std::string& why) {
+    std::string out, err;
+    int status = RunToEnd(ProbeArguments(path), out, err);
+    if (status < 0) {
+        why = err;
+        return std::nullopt;
+    }
+    if (status != 0) {
+        why = err.empty() ? "ffprobe could not read it" : err;
+        while (!why.empty() && (why.back() == '\n' || why.back() == '\r'))
+            why.pop_back();
+        return std::nullopt;
+    }
+    auto info = ParseProbeOutput(out);
+    if (!info)
+        why = "no video stream";
+    else if (DurationReport(info->duration) == 0)
+        why = "no playing time";
+    return DurationReport(info ? info->duration : 0) > 0 ? info : std::nullopt;
+}
+
+int RunProbe(const EncodeJob& job, ReportChannel& channel) {
+    std::string why;
+    auto info = Probe(job.inputPath, why);
+    if (!info) {
+        Fail(job.inputPath + ": " + why);
+        channel.Report(REPORT_DURATION, 0);
+        return ENCODER_BAD_INPUT;
+    }
+    const std::int64_t facts[][2] = {{REPORT_DURATION, DurationReport(info->duration)},
+                                     {REPORT_WIDTH, info->width},
+                                     {REPORT_HEIGHT, info->height},
+                                     {REPORT_FRAME_RATE, FrameRateReport(info->frameRate)}};
+    for (const auto& fact : facts)
+        if (channel.Report(static_cast<int>(fact[0]), fact[1]) || StopSignalReceived())
+            return ENCODER_STOPPED;
+    return ENCODER_OK;
+}
+
+// The last lines of FFmpeg's error output.
+std::string LastLines(const std::string& text, int count) {
+    size_t end = text.find_last_not_of("\r\n");
+    if (end == std::string::npos)
+        return {};
+    size_t start = end + 1;
+    for (int i = 0; i < count && start > 0; ++i) {
+        size_t nl = text.rfind('\n', start - 1);
+        start = nl == std::string::npos ? 0 : nl;
+        if (nl == std::string::npos)
+            break;
+    }
+    std::string lines = text.substr(start, end + 1 - start);
+    if (!lines.empty() && lines.front() == '\n')
+        lines.erase(0, 1);
+    return lines;
+}
+
+void Remove(const std::string& path) {
+    std::error_code ec;
+    std::filesystem::remove(path, ec);
+}
+
+int RunConvert(const EncodeJob& job, ReportChannel& channel) {
+    if (job.video.encoder.empty()) {
+        Fail("no video codec chosen (-ovc)");
+        return ENCODER_BAD_PARAMETERS;
+    }
+    const std::string partPath = TemporaryOutputPath(job.outputPath);
+    const std::vector<std::string> command = FfmpegArguments(job, partPath);
+    // For diagnosis and for the benchmark, which runs the same command bare: one argument a line.
+    if (std::getenv("ZEZOZOV_SHOW_COMMAND"))
+        for (const auto& arg : command)
+            std::cerr << "zezozov: ffmpeg argument: " << arg << '\n';
+    ChildProcess ffmpeg;
+    std::string error;
+    if (!ffmpeg.Start(command, error)) {
+        Fail(error);
+        return ENCODER_FAILED;
+    }
+    ProgressReader progress;
+    std::string errors;
+    bool stop = false;
+    for (;;) {
+        std::string out;
+        bool open = ffmpeg.Read(out, errors, 250);
+        if (errors.size() > 2 * kErrorKeep)
+            errors.erase(0, errors.size() - kErrorKeep);
+        for (int position : progress.Feed(out)) {
+            if (channel.Report(REPORT_POSITION, position)) {
+                stop = true;
+                break;
+            }
+        }
+        if (stop || StopSignalReceived() || !open)
+            break;
+    }
+    if (stop || StopSignalReceived()) {
+        ffmpeg.AskToQuit();
+        if (!ffmpeg.WaitFor(kQuitGraceMs)) {
+            ffmpeg.Kill();
+            ffmpeg.Wait();
+        }
+        Remove(partPath);
+        Fail("stopped on request");
+        return ENCODER_STOPPED;
+    }
+    int status = ffmpeg.Wait();
+    if (status != 0) {
+        Remove(partPath);
+        std::string lines = LastLines(errors, 10);
+        // The source is only looked at closely once FFmpeg has failed, so that a conversion that works costs no
+        // second opening of the file: an input that can't be probed is the input's fault, not the encoding's.
+        std::string why;
+        if (!Probe(job.inputPath, why)) {
+            Fail(job.inputPath + ": " + why);
+            return ENCODER_BAD_INPUT;
+        }
+        Fail("ffmpeg failed (status " + std::to_string(status) + ")" + (lines.empty() ? "" : ":\n" + lines));
+        return ENCODER_FAILED;
+    }
+    std::error_code ec;
+    std::filesystem::rename(partPath, job.outputPath, ec);
+    if (ec) {
+        Remove(partPath);
+        Fail("cannot write " + job.outputPath + ": " + ec.message());
+        return ENCODER_FAILED;
+    }
+    return ENCODER_OK;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    InstallSignalHandlers();
+    std::vector<std::string> args(argv + 1, argv + argc);
+    ParseResult parsed = ParseArguments(args);
+    if (!parsed.ok()) {
+        Fail(parsed.error);
+        return ENCODER_BAD_PARAMETERS;
+    }
+    ReportChannel channel(std::cin, std::cout);
+    return parsed.job.mode == RunMode::Probe ? RunProbe(parsed.job, channel) : RunConvert(parsed.job, channel);
+}

@@ -1,0 +1,516 @@
+#include "encoder/option_parser.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <functional>
+#include <map>
+#include <numeric>
+#include <string_view>
+
+namespace zezozov {
+namespace {
+
+// Every reader answers an error text, empty on success.
+using Error = std::string;
+
+std::vector<std::string_view> Split(std::string_view text, char separator) {
+    std::vector<std::string_view> parts;
+    size_t start = 0;
+    for (;;) {
+        size_t end = text.find(separator, start);
+        parts.push_back(text.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start));
+        if (end == std::string_view::npos)
+            return parts;
+        start = end + 1;
+    }
+}
+
+template <typename T>
+bool ReadInteger(std::string_view text, T& value) {
+    if (!text.empty() && text.front() == '+')
+        text.remove_prefix(1);
+    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    return ec == std::errc() && end == text.data() + text.size() && !text.empty();
+}
+
+bool ReadNumber(std::string_view text, double& value) {
+    if (!text.empty() && text.front() == '+')
+        text.remove_prefix(1);
+    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    return ec == std::errc() && end == text.data() + text.size() && !text.empty() && std::isfinite(value);
+}
+
+// "30000/1001", "25", "25.000000", "2.21/1": an exact ratio (decimals are read digit by digit, not through a
+// double, so 29.970030 stays 2997003/100000).
+bool ReadRatio(std::string_view text, Ratio& ratio) {
+    auto readDecimal = [](std::string_view t, Ratio& r) {
+        size_t dot = t.find('.');
+        std::string digits(t.substr(0, dot));
+        std::int64_t den = 1;
+        if (dot != std::string_view::npos) {
+            std::string_view frac = t.substr(dot + 1);
+            if (frac.size() > 9)
+                frac = frac.substr(0, 9);
+            for (char c : frac) {
+                digits += c;
+                den *= 10;
+            }
+        }
+        std::int64_t num = 0;
+        if (digits.empty() || !ReadInteger(std::string_view(digits), num) || digits.front() == '-')
+            return false;
+        r = {num, den};
+        return true;
+    };
+    size_t slash = text.find('/');
+    Ratio a, b{1, 1};
+    if (!readDecimal(text.substr(0, slash), a))
+        return false;
+    if (slash != std::string_view::npos && !readDecimal(text.substr(slash + 1), b))
+        return false;
+    ratio = {a.num * b.den, a.den * b.num};
+    if (!ratio.valid())
+        return false;
+    std::int64_t g = std::gcd(ratio.num, ratio.den);
+    ratio = {ratio.num / g, ratio.den / g};
+    return true;
+}
+
+// MEncoder reads a bit rate up to 16000 as kbit/s and anything larger as bit/s.
+std::int64_t BitsPerSecond(std::int64_t value) {
+    return value > 16000 ? value : value * 1000;
+}
+
+// [[hh:]mm:]ss[.frac] as seconds.
+bool ReadTime(std::string_view text, double& seconds) {
+    auto parts = Split(text, ':');
+    if (parts.size() > 3)
+        return false;
+    seconds = 0;
+    for (size_t i = 0; i < parts.size(); ++i) {
+        double v = 0;
+        if (!ReadNumber(parts[i], v) || v < 0)
+            return false;
+        seconds = seconds * 60 + v;
+    }
+    return true;
+}
+
+struct KeyValue {
+    std::string_view key;
+    std::string_view value;
+    bool hasValue = false;
+};
+
+std::vector<KeyValue> SubOptions(std::string_view text) {
+    std::vector<KeyValue> list;
+    for (auto part : Split(text, ':')) {
+        size_t eq = part.find('=');
+        if (eq == std::string_view::npos)
+            list.push_back({part, {}, false});
+        else
+            list.push_back({part.substr(0, eq), part.substr(eq + 1), true});
+    }
+    return list;
+}
+
+Error Bad(std::string_view option, std::string_view why) {
+    return std::string(option) + ": " + std::string(why);
+}
+
+class Parser {
+public:
+    explicit Parser(EncodeJob& job) : m_job(job) {}
+
+    Error Option(std::string_view name, std::string_view value) {
+        if (name == "-oac")
+            return AudioFamily(value);
+        if (name == "-ovc")
+            return VideoFamily(value);
+        if (name == "-lameopts")
+            return LameOptions(value);
+        if (name == "-lavcopts")
+            return LavcOptions(value);
+        if (name == "-xvidencopts")
+            return XvidOptions(value);
+        if (name == "-ffourcc") {
+            if (value.size() != 4)
+                return Bad(name, "a FourCC has four characters, not '" + std::string(value) + "'");
+            m_job.video.fourcc = value;
+            return {};
+        }
+        if (name == "-of")
+            return OutputFamily(value);
+        if (name == "-lavfopts")
+            return LavfOptions(value);
+        if (name == "-mpegopts")
+            return MpegOptions(value);
+        if (name == "-sws")
+            return Scaler(value);
+        if (name == "-af")
+            return AudioFilters(value);
+        if (name == "-srate") {
+            if (!ReadInteger(value, m_srate) || m_srate <= 0)
+                return Bad(name, "not a sample rate: '" + std::string(value) + "'");
+            return {};
+        }
+        if (name == "-ofps")
+            return FrameRate(value);
+        if (name == "-vf")
+            return VideoFilters(value);
+        if (name == "-endpos") {
+            if (!ReadTime(value, m_job.endSeconds))
+                return Bad(name, "not a time: '" + std::string(value) + "'");
+            return {};
+        }
+        return "unknown option " + std::string(name);
+    }
+
+    // Combines what only makes sense once every option is known.
+    Error Finish() {
+        if (m_audioFamily == "lavc")
+            m_job.audio.encoder = m_lavcAudio.empty() ? "mp2" : m_lavcAudio;
+        if (m_videoFamily == "lavc")
+            m_job.video.encoder = m_lavcVideo.empty() ? "mpeg4" : m_lavcVideo;
+        if (m_videoFamily == "xvid") {
+            m_job.video.encoder = "libxvid";
+            m_job.video.bitrate = m_xvidBitrate;
+        }
+        if (m_outputFamily == "lavf") {
+            m_job.container = m_lavfContainer == Container::Unset ? Container::Avi : m_lavfContainer;
+        } else if (m_outputFamily == "mpeg") {
+            m_job.container = m_mpegContainer == Container::Unset ? Container::Mpeg : m_mpegContainer;
+        }
+        // The output rate is -srate when given, else the rate the audio filters resample to.
+        m_job.audio.sampleRate = m_srate > 0 ? m_srate : m_resampleRate;
+        return {};
+    }
+
+private:
+    Error AudioFamily(std::string_view value) {
+        if (value != "mp3lame" && value != "lavc")
+            return Bad("-oac", "unsupported audio codec family '" + std::string(value) + "'");
+        m_audioFamily = value;
+        if (value == "mp3lame")
+            m_job.audio.encoder = "libmp3lame";
+        return {};
+    }
+
+    Error VideoFamily(std::string_view value) {
+        if (value != "lavc" && value != "xvid")
+            return Bad("-ovc", "unsupported video codec family '" + std::string(value) + "'");
+        m_videoFamily = value;
+        return {};
+    }
+
+    Error LameOptions(std::string_view value) {
+        for (const auto& kv : SubOptions(value)) {
+            int n = 0;
+            if (!kv.hasValue || !ReadInteger(kv.value, n))
+                return Bad("-lameopts", "'" + std::string(kv.key) + "' needs a number");
+            if (kv.key == "vbr") {
+                if (n != 0 && n != 3)
+                    return Bad("-lameopts", "vbr=" + std::to_string(n) + " is not supported (0 or 3)");
+                m_job.audio.averageBitrate = n == 3;
+            } else if (kv.key == "br") {
+                if (n <= 0)
+                    return Bad("-lameopts", "br must be positive");
+                m_job.audio.bitrate = n * 1000;
+            } else if (kv.key == "mode") {
+                if (n < 0 || n > 3)
+                    return Bad("-lameopts", "mode must be 0 to 3");
+                m_job.audio.lameMono = n == 3;
+            } else {
+                return Bad("-lameopts", "unknown sub-option '" + std::string(kv.key) + "'");
+            }
+        }
+        return {};
+    }
+
+    Error LavcOptions(std::string_view value) {
+        static const std::map<std::string_view, std::string_view> videoCodecs = {
+            {"mpeg4", "mpeg4"}, {"mpeg1video", "mpeg1video"}, {"mpeg2video", "mpeg2video"},
+            {"wmv2", "wmv2"},   {"msmpeg4", "msmpeg4"},       {"msmpeg4v2", "msmpeg4v2"},
+        };
+        static const std::map<std::string_view, std::string_view> audioCodecs = {
+            {"mp2", "mp2"}, {"ac3", "ac3"}, {"wmav1", "wmav1"}, {"wmav2", "wmav2"}};
+        VideoJob& v = m_job.video;
+        for (const auto& kv : SubOptions(value)) {
+            std::string key(kv.key);
+            auto integer = [&](auto& target, long long min) -> Error {
+                long long n = 0;
+                if (!kv.hasValue || !ReadInteger(kv.value, n) || n < min)
+                    return Bad("-lavcopts", key + " needs a number of at least " + std::to_string(min));
+                target = static_cast<std::remove_reference_t<decltype(target)>>(n);
+                return {};
+            };
+            Error e;
+            if (key == "vcodec" || key == "acodec") {
+                const auto& table = key == "vcodec" ? videoCodecs : audioCodecs;
+                auto it = table.find(kv.value);
+                if (it == table.end())
+                    return Bad("-lavcopts", "unsupported " + key + " '" + std::string(kv.value) + "'");
+                (key == "vcodec" ? m_lavcVideo : m_lavcAudio) = it->second;
+            } else if (key == "vbitrate") {
+                std::int64_t n = 0;
+                e = integer(n, 1);
+                v.bitrate = BitsPerSecond(n);
+            } else if (key == "abitrate") {
+                std::int64_t n = 0;
+                e = integer(n, 1);
+                m_job.audio.bitrate = n * 1000;
+            } else if (key == "vhq") {
+                if (kv.hasValue)
+                    return Bad("-lavcopts", "vhq takes no value");
+                v.rdDecision = true;
+            } else if (key == "vqmin") {
+                e = integer(v.qmin, 1);
+            } else if (key == "vqmax") {
+                e = integer(v.qmax, 1);
+            } else if (key == "keyint") {
+                e = integer(v.gopSize, 1);
+            } else if (key == "vrc_buf_size") {
+                std::int64_t n = 0;
+                e = integer(n, 1);
+                v.bufferSize = n * 1000;
+            } else if (key == "vrc_minrate") {
+                std::int64_t n = 0;
+                e = integer(n, 1);
+                v.minRate = BitsPerSecond(n);
+            } else if (key == "vrc_maxrate") {
+                std::int64_t n = 0;
+                e = integer(n, 1);
+                v.maxRate = BitsPerSecond(n);
+            } else if (key == "vqscale") {
+                e = integer(v.fixedQuantiser, 1);
+            } else if (key == "autoaspect") {
+                int n = 1;
+                if (kv.hasValue && (!ReadInteger(kv.value, n) || n < 0 || n > 1))
+                    return Bad("-lavcopts", "autoaspect is 0 or 1");
+                v.keepAspect = n == 1;
+            } else if (key == "aspect") {
+                Ratio r;
+                if (!kv.hasValue || !ReadRatio(kv.value, r))
+                    return Bad("-lavcopts", "not an aspect: '" + std::string(kv.value) + "'");
+                v.displayAspect = r;
+            } else {
+                return Bad("-lavcopts", "unknown sub-option '" + key + "'");
+            }
+            if (!e.empty())
+                return e;
+        }
+        return {};
+    }
+
+    Error XvidOptions(std::string_view value) {
+        for (const auto& kv : SubOptions(value)) {
+            std::int64_t n = 0;
+            if (kv.key == "bitrate") {
+                if (!kv.hasValue || !ReadInteger(kv.value, n) || n <= 0)
+                    return Bad("-xvidencopts", "bitrate needs a positive number");
+                m_xvidBitrate = BitsPerSecond(n);
+            } else if (kv.key == "autoaspect") {
+                if (kv.hasValue && (!ReadInteger(kv.value, n) || n < 0 || n > 1))
+                    return Bad("-xvidencopts", "autoaspect is 0 or 1");
+                m_job.video.keepAspect = !kv.hasValue || n == 1;
+            } else {
+                return Bad("-xvidencopts", "unknown sub-option '" + std::string(kv.key) + "'");
+            }
+        }
+        return {};
+    }
+
+    Error OutputFamily(std::string_view value) {
+        if (value != "lavf" && value != "mpeg")
+            return Bad("-of", "unsupported output format '" + std::string(value) + "'");
+        m_outputFamily = value;
+        return {};
+    }
+
+    Error LavfOptions(std::string_view value) {
+        static const std::map<std::string_view, Container> formats = {
+            {"avi", Container::Avi}, {"mpg", Container::Mpeg}, {"asf", Container::Asf}, {"wmv", Container::Asf}};
+        for (const auto& kv : SubOptions(value)) {
+            // The B-frame certificate only silences a warning of MEncoder's; it changes nothing here.
+            if (kv.key == "i_certify_that_my_video_stream_does_not_use_b_frames" && !kv.hasValue)
+                continue;
+            if (kv.key != "format")
+                return Bad("-lavfopts", "unknown sub-option '" + std::string(kv.key) + "'");
+            auto it = formats.find(kv.value);
+            if (it == formats.end())
+                return Bad("-lavfopts", "unsupported format '" + std::string(kv.value) + "'");
+            m_lavfContainer = it->second;
+        }
+        return {};
+    }
+
+    Error MpegOptions(std::string_view value) {
+        static const std::map<std::string_view, Container> formats = {
+            {"xvcd", Container::Vcd}, {"vcd", Container::Vcd},    {"xsvcd", Container::Svcd}, {"svcd", Container::Svcd},
+            {"dvd", Container::Dvd},  {"mpeg1", Container::Mpeg}, {"mpeg2", Container::Vob}};
+        for (const auto& kv : SubOptions(value)) {
+            if (kv.key != "format")
+                return Bad("-mpegopts", "unknown sub-option '" + std::string(kv.key) + "'");
+            auto it = formats.find(kv.value);
+            if (it == formats.end())
+                return Bad("-mpegopts", "unsupported format '" + std::string(kv.value) + "'");
+            m_mpegContainer = it->second;
+        }
+        return {};
+    }
+
+    Error Scaler(std::string_view value) {
+        // MEncoder's numbering of the software scaler's methods.
+        static const char* const names[] = {"fast_bilinear", "bilinear", "bicubic", "experimental", "neighbor", "area",
+                                            "bicublin",      "gauss",    "sinc",    "lanczos",      "spline"};
+        int n = -1;
+        if (!ReadInteger(value, n) || n < 0 || n > 10)
+            return Bad("-sws", "not a scaler number (0 to 10): '" + std::string(value) + "'");
+        m_job.scaler = names[n];
+        return {};
+    }
+
+    // volume=<gain>db:<softclip>[:channels=N][:lavcresample=R], filters separated by commas; channels= and
+    // lavcresample= may also stand as filters of their own.
+    Error AudioFilters(std::string_view value) {
+        for (auto filter : Split(value, ',')) {
+            auto parts = SubOptions(filter);
+            size_t i = 0;
+            if (parts[0].key == "volume" && parts[0].hasValue) {
+                std::string_view gain = parts[0].value;
+                if (gain.size() > 2 && (gain.ends_with("db") || gain.ends_with("dB")))
+                    gain.remove_suffix(2);
+                if (!ReadNumber(gain, m_job.audio.gainDb))
+                    return Bad("-af", "not a gain: '" + std::string(parts[0].value) + "'");
+                i = 1;
+                int softClip = 0;
+                if (i < parts.size() && !parts[i].hasValue) {
+                    if (!ReadInteger(parts[i].key, softClip) || softClip < 0 || softClip > 1)
+                        return Bad("-af", "volume's soft clipping is 0 or 1");
+                    ++i;
+                }
+            }
+            for (; i < parts.size(); ++i) {
+                int n = 0;
+                const auto& kv = parts[i];
+                if (kv.key == "channels") {
+                    if (!kv.hasValue || !ReadInteger(kv.value, n) || n < 1 || n > 8)
+                        return Bad("-af", "channels must be 1 to 8");
+                    m_job.audio.channels = n;
+                } else if (kv.key == "lavcresample") {
+                    if (!kv.hasValue || !ReadInteger(kv.value, n) || n <= 0)
+                        return Bad("-af", "lavcresample needs a sample rate");
+                    m_resampleRate = n;
+                } else {
+                    return Bad("-af", "unsupported audio filter '" + std::string(filter) + "'");
+                }
+            }
+        }
+        return {};
+    }
+
+    Error FrameRate(std::string_view value) {
+        Ratio r;
+        if (!ReadRatio(value, r))
+            return Bad("-ofps", "not a frame rate: '" + std::string(value) + "'");
+        // The converter writes 1000 for the Windows Media formats, meaning "keep the source's timestamps";
+        // no output of this program is meant to run at a thousand frames a second.
+        if (r == Ratio{1000, 1})
+            m_job.frameRate = {FrameRateJob::KeepTimestamps, r};
+        else
+            m_job.frameRate = {FrameRateJob::Constant, r};
+        return {};
+    }
+
+    Error VideoFilters(std::string_view value) {
+        ScaleJob scale;
+        bool haveScale = false;
+        for (auto filter : Split(value, ',')) {
+            size_t eq = filter.find('=');
+            std::string_view name = filter.substr(0, eq);
+            auto args =
+                eq == std::string_view::npos ? std::vector<std::string_view>{} : Split(filter.substr(eq + 1), ':');
+            auto size = [&](int& w, int& h, bool allowFree) {
+                if (args.size() != 2 || !ReadInteger(args[0], w) || !ReadInteger(args[1], h))
+                    return false;
+                auto ok = [&](int d) { return d > 0 || (allowFree && d == ScaleJob::kFreeDimension); };
+                return ok(w) && ok(h) && !(w < 0 && h < 0);
+            };
+            if (name == "scale") {
+                if (!size(scale.width, scale.height, true))
+                    return Bad("-vf", "scale needs W:H (pixels, or -3 for one of them): '" + std::string(filter) + "'");
+                haveScale = true;
+            } else if (name == "harddup" && args.empty()) {
+                scale.duplicateFrames = true;
+            } else if (name == "expand") {
+                if (!size(scale.padWidth, scale.padHeight, false))
+                    return Bad("-vf", "expand needs W:H in pixels: '" + std::string(filter) + "'");
+            } else {
+                return Bad("-vf", "unsupported video filter '" + std::string(filter) + "'");
+            }
+        }
+        if (!haveScale && scale.padWidth > 0)
+            return Bad("-vf", "expand without scale is not supported");
+        if (haveScale)
+            m_job.scale = scale;
+        return {};
+    }
+
+    EncodeJob& m_job;
+    std::string m_audioFamily, m_videoFamily, m_outputFamily;
+    std::string m_lavcAudio, m_lavcVideo;
+    std::int64_t m_xvidBitrate = 0;
+    Container m_lavfContainer = Container::Unset, m_mpegContainer = Container::Unset;
+    int m_srate = 0, m_resampleRate = 0;
+};
+
+} // namespace
+
+ParseResult ParseArguments(const std::vector<std::string>& args) {
+    ParseResult result;
+    EncodeJob& job = result.job;
+    if (args.size() < 5 || args[1] != "-o") {
+        result.error = "expected: \"input\" -o \"output\" [options] mode window";
+        return result;
+    }
+    job.inputPath = args[0];
+    job.outputPath = args[2];
+    if (job.inputPath.empty() || job.outputPath.empty()) {
+        result.error = "empty input or output path";
+        return result;
+    }
+    const size_t end = args.size() - 2;
+    int mode = -1;
+    if (!ReadInteger(std::string_view(args[end]), mode) || (mode != 0 && mode != 1)) {
+        result.error = "mode must be 0 (convert) or 1 (probe), not '" + args[end] + "'";
+        return result;
+    }
+    job.mode = static_cast<RunMode>(mode);
+    if (!ReadInteger(std::string_view(args[end + 1]), job.windowHandle)) {
+        result.error = "window handle must be a decimal number, not '" + args[end + 1] + "'";
+        return result;
+    }
+    static const std::string_view known[] = {"-oac",     "-ovc",   "-lameopts", "-lavcopts", "-xvidencopts",
+                                             "-ffourcc", "-of",    "-lavfopts", "-mpegopts", "-sws",
+                                             "-af",      "-srate", "-ofps",     "-vf",       "-endpos"};
+    Parser parser(job);
+    for (size_t i = 3; i < end; i += 2) {
+        if (std::find(std::begin(known), std::end(known), args[i]) == std::end(known)) {
+            result.error =
+                args[i].starts_with("-") ? "unknown option " + args[i] : "unexpected argument '" + args[i] + "'";
+            return result;
+        }
+        if (i + 1 >= end) {
+            result.error = args[i] + ": missing value";
+            return result;
+        }
+        result.error = parser.Option(args[i], args[i + 1]);
+        if (!result.ok())
+            return result;
+    }
+    result.error = parser.Finish();
+    return result;
+}
+
+} // namespace zezozov

@@ -1,0 +1,45 @@
+#include "encoder/progress_reader.h"
+
+#include <charconv>
+#include <cstdint>
+
+namespace zezozov {
+
+std::vector<int> ProgressReader::Feed(std::string_view data) {
+    std::vector<int> positions;
+    m_partial.append(data);
+    size_t start = 0;
+    for (size_t nl; (nl = m_partial.find('\n', start)) != std::string::npos; start = nl + 1)
+        Line(std::string_view(m_partial).substr(start, nl - start), positions);
+    m_partial.erase(0, start);
+    return positions;
+}
+
+void ProgressReader::Line(std::string_view line, std::vector<int>& positions) {
+    if (!line.empty() && line.back() == '\r')
+        line.remove_suffix(1);
+    if (line == "progress=end") {
+        m_ended = true;
+        return;
+    }
+    // out_time_ms holds microseconds as well (an old FFmpeg naming slip), so either key will do.
+    std::string_view value;
+    if (line.starts_with("out_time_us="))
+        value = line.substr(12);
+    else if (line.starts_with("out_time_ms="))
+        value = line.substr(12);
+    else
+        return;
+    std::int64_t us = 0;
+    auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), us);
+    if (ec != std::errc() || end != value.data() + value.size())
+        return; // "N/A" before the first frame
+    // Before the first frame the time can be negative (audio priming); that is position 0.
+    int seconds = us > 0 ? static_cast<int>(us / 1'000'000) : 0;
+    if (seconds > m_lastPosition) {
+        m_lastPosition = seconds;
+        positions.push_back(seconds);
+    }
+}
+
+} // namespace zezozov

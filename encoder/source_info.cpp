@@ -1,0 +1,140 @@
+#include "encoder/source_info.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <limits>
+#include <map>
+#include <sstream>
+#include <string_view>
+
+namespace zezozov {
+namespace {
+
+using Fields = std::map<std::string, std::string, std::less<>>;
+
+// One line of compact output: "stream|index=0|codec_type=video|width=320|...".
+Fields ReadFields(std::string_view line) {
+    Fields fields;
+    size_t start = 0;
+    while (start <= line.size()) {
+        size_t end = line.find('|', start);
+        std::string_view part =
+            line.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
+        size_t eq = part.find('=');
+        if (eq != std::string_view::npos)
+            fields.emplace(std::string(part.substr(0, eq)), std::string(part.substr(eq + 1)));
+        if (end == std::string_view::npos)
+            break;
+        start = end + 1;
+    }
+    return fields;
+}
+
+std::string Get(const Fields& f, std::string_view key) {
+    auto it = f.find(key);
+    return it == f.end() ? std::string() : it->second;
+}
+
+double Number(const std::string& text) {
+    double v = 0;
+    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
+    return ec == std::errc() && std::isfinite(v) ? v : 0;
+}
+
+int Integer(const std::string& text) {
+    int v = 0;
+    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
+    return ec == std::errc() ? v : 0;
+}
+
+// "30000/1001" or "1:1"; anything else (including "0/0" and "N/A") is no ratio.
+Ratio RatioOf(const std::string& text) {
+    size_t sep = text.find_first_of("/:");
+    if (sep == std::string::npos)
+        return {0, 1};
+    std::int64_t num = 0, den = 0;
+    std::from_chars(text.data(), text.data() + sep, num);
+    std::from_chars(text.data() + sep + 1, text.data() + text.size(), den);
+    return num > 0 && den > 0 ? Ratio{num, den} : Ratio{0, 1};
+}
+
+} // namespace
+
+std::vector<std::string> ProbeArguments(const std::string& path) {
+    return {"ffprobe",
+            "-v",
+            "error",
+            "-of",
+            "compact",
+            "-show_entries",
+            "format=duration:stream=codec_type,width,height,avg_frame_rate,r_frame_rate,duration",
+            FfmpegPath(path)};
+}
+
+std::optional<SourceInfo> ParseProbeOutput(const std::string& text) {
+    SourceInfo info;
+    bool haveVideo = false;
+    double videoDuration = 0;
+    std::istringstream in(text);
+    std::string line;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        Fields f = ReadFields(line);
+        if (line.starts_with("format|")) {
+            info.duration = Number(Get(f, "duration"));
+        } else if (line.starts_with("stream|")) {
+            std::string type = Get(f, "codec_type");
+            if (type == "video" && !haveVideo) {
+                info.width = Integer(Get(f, "width"));
+                info.height = Integer(Get(f, "height"));
+                if (info.width <= 0 || info.height <= 0)
+                    continue; // not a picture stream (a cover with no size, a data stream labelled video)
+                haveVideo = true;
+                // The average rate is the one a player shows; the base rate r_frame_rate only stands in when the
+                // container gives no average (it can be a field rate or a timestamp resolution).
+                info.frameRate = RatioOf(Get(f, "avg_frame_rate"));
+                if (!info.frameRate.valid())
+                    info.frameRate = RatioOf(Get(f, "r_frame_rate"));
+                videoDuration = Number(Get(f, "duration"));
+            }
+        }
+    }
+    if (!haveVideo)
+        return std::nullopt;
+    if (info.duration <= 0)
+        info.duration = videoDuration;
+    return info;
+}
+
+std::int32_t DurationReport(double seconds) {
+    if (!(seconds > 0))
+        return 0;
+    if (seconds >= std::numeric_limits<std::int32_t>::max())
+        return std::numeric_limits<std::int32_t>::max();
+    return std::max<std::int32_t>(1, static_cast<std::int32_t>(std::llround(seconds)));
+}
+
+std::int32_t FrameRateReport(Ratio rate) {
+    if (!rate.valid())
+        return 0;
+    // ffprobe prints 32-bit ratios, so num x 2 x 10^7 stays far inside 64 bits; larger terms are cut down first.
+    Ratio r = rate;
+    while (r.num > (std::int64_t{1} << 33) || r.den > (std::int64_t{1} << 33)) {
+        r.num /= 2;
+        r.den = std::max<std::int64_t>(1, r.den / 2);
+    }
+    const std::int64_t rounded = (r.num * 10'000'000 * 2 + r.den) / (r.den * 2);
+    // A rate above 214.7483647 frames per second does not fit; the converter reads a negative value as the
+    // largest one anyway, so the largest is what is sent.
+    if (rounded > std::numeric_limits<std::int32_t>::max())
+        return std::numeric_limits<std::int32_t>::max();
+    return static_cast<std::int32_t>(rounded);
+}
+
+std::string FfmpegPath(const std::string& path) {
+    return "file:" + path;
+}
+
+} // namespace zezozov

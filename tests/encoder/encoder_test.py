@@ -1,0 +1,344 @@
+#!/usr/bin/env python3
+"""The real zezozov with the real ffmpeg, on clips generated here: every output format, the probe reports, a stop
+on request and file names that look like options or protocols.
+
+    encoder_test.py ZEZOZOV {formats|probe|stop|names}
+"""
+import json
+import os
+import subprocess
+import sys
+import tempfile
+import time
+from fractions import Fraction
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from parameter_texts import (AVI, MPEG1, MPEG2, ZODI, XVID, VCD, SVCD, DVD, WMV, ASF, NAMES,  # noqa: E402
+                             parameter_text, split)
+
+ZEZOZOV = None
+failures = []
+
+
+def check(condition, message):
+    if not condition:
+        failures.append(message)
+        print("FAIL: " + message, flush=True)
+
+
+def make_clip(path, size, rate, seconds=2, audio=None, sar=None):
+    """testsrc video (MPEG-4 in whatever container the name says), with a sine tone of `audio` =
+    (channels, sample rate) or none."""
+    cmd = ["ffmpeg", "-v", "error", "-y", "-f", "lavfi",
+           "-i", "testsrc=size=%s:rate=%s:duration=%s" % (size, rate, seconds)]
+    if audio:
+        cmd += ["-f", "lavfi", "-i", "sine=frequency=440:sample_rate=%d:duration=%s" % (audio[1], seconds)]
+    if sar:
+        cmd += ["-vf", "setsar=" + sar]
+    cmd += ["-c:v", "mpeg4", "-q:v", "4"]
+    if audio:
+        cmd += ["-c:a", "pcm_s16le", "-ac", str(audio[0])]
+    subprocess.run(cmd + ["file:" + path], check=True)
+
+
+def probe(path):
+    out = subprocess.run(["ffprobe", "-v", "error", "-count_frames", "-of", "json", "-show_format", "-show_streams",
+                          "file:" + path], capture_output=True, text=True, check=True).stdout
+    info = json.loads(out)
+    video = [s for s in info["streams"] if s["codec_type"] == "video"]
+    audio = [s for s in info["streams"] if s["codec_type"] == "audio"]
+    return info["format"], (video[0] if video else None), (audio[0] if audio else None)
+
+
+def run(args, replies=None, timeout=120):
+    """Runs zezozov; `replies` is a function from a report line to the reply text (None: stdin closed)."""
+    if replies is None:
+        proc = subprocess.run([ZEZOZOV] + args, stdin=subprocess.DEVNULL, capture_output=True, text=True,
+                              timeout=timeout)
+        return proc.returncode, proc.stdout.splitlines(), proc.stderr
+    proc = subprocess.Popen([ZEZOZOV] + args, stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+                            stderr=subprocess.PIPE, text=True)
+    reports = []
+    for line in proc.stdout:
+        reports.append(line.rstrip("\n"))
+        proc.stdin.write(replies(line.rstrip("\n")) + "\n")
+        proc.stdin.flush()
+    proc.stdin.close()
+    err = proc.stderr.read()
+    proc.wait(timeout=timeout)
+    return proc.returncode, reports, err
+
+
+# --- every format ---------------------------------------------------------------------------------------------
+
+# name: (size, rate, audio (channels, rate) or None, sample aspect)
+CLIPS = {
+    "pal": ("320x240", "25", (2, 44100), None),
+    "ntsc": ("640x480", "30000/1001", None, None),
+    "film": ("352x288", "24000/1001", (1, 48000), None),
+    "wide": ("720x576", "25", (2, 48000), "64/45"),  # anamorphic 16:9
+}
+
+# One row per conversion: clip, format, parameter-text inputs, then what ffprobe must read back from the output:
+# video codec, size, frame rate (None: the source's timestamps are kept), audio codec, channels, sample rate, tag.
+CASES = [
+    # AVI family: Zodi (MPEG-4, DX50) or Xvid video, MP3 or AC3 audio.
+    ("pal", AVI, dict(vb=1000, ab=128, rate=25, vcodec=0, acodec=0), "mpeg4", 320, 240, "25/1", "mp3", 2, 44100, "DX50"),
+    ("pal", AVI, dict(vb=768, ab=96, rate=25, vcodec=0, acodec=1), "mpeg4", 320, 240, "25/1", "ac3", 6, 44100, "DX50"),
+    ("ntsc", AVI, dict(vb=640, ab=96, rate=29.97, vcodec=1, acodec=1, width=320, height=240),
+     "mpeg4", 320, 240, "30000/1001", None, 0, 0, None),
+    ("film", ZODI, dict(vb=1200, ab=128, rate=23.976, acodec=0), "mpeg4", 352, 288, "24000/1001", "mp3", 2, 48000,
+     "DX50"),
+    ("film", ZODI, dict(vb=384, ab=64, rate=23.976, acodec=1), "mpeg4", 352, 288, "24000/1001", "ac3", 6, 44100,
+     "DX50"),
+    ("pal", XVID, dict(vb=1500, ab=160, rate=25, acodec=0, width=176, height=144), "mpeg4", 176, 144, "25/1", "mp3",
+     2, 44100, None),
+    # Letter box of an anamorphic 16:9 source into 640 x 480: the converter's room says "at the sides", the display
+    # aspect says "above and below"; either way the frame is 640 x 480.
+    ("wide", XVID, dict(vb=1000, ab=128, rate=25, acodec=1, width=640, height=480, spare_width=40),
+     "mpeg4", 640, 480, "25/1", "ac3", 6, 44100, None),
+    # Plain MPEG.
+    ("pal", MPEG1, dict(vb=1152, ab=192, rate=25, aspect="4/3", width=352, height=288), "mpeg1video", 352, 288,
+     "25/1", "mp2", 2, 44100, None),
+    ("ntsc", MPEG1, dict(vb=800, ab=128, rate=29.97, aspect="1/1"), "mpeg1video", 640, 480, "30000/1001", None, 0, 0,
+     None),
+    ("film", MPEG2, dict(vb=2000, ab=160, rate=23.976, aspect="16/9", width=720, height=480), "mpeg2video", 720, 480,
+     "24000/1001", "mp2", 2, 44100, None),
+    ("wide", MPEG2, dict(vb=1200, ab=112, rate=25, aspect="2.21/1"), "mpeg2video", 720, 576, "25/1", "mp2", 2, 44100,
+     None),
+    # Disc formats, both TV modes.
+    ("pal", VCD, dict(vb=1152, ab=224, rate=23.976, tv=0, width=352, height=240), "mpeg1video", 352, 240,
+     "24000/1001", "mp2", 2, 44100, None),
+    ("ntsc", VCD, dict(vb=1152, ab=224, rate=25, tv=1, width=352, height=288), "mpeg1video", 352, 288, "25/1", None,
+     0, 0, None),
+    ("film", SVCD, dict(vb=2000, ab=224, rate=29.97, tv=0, width=480, height=480), "mpeg2video", 480, 480,
+     "30000/1001", "mp2", 2, 44100, None),
+    ("pal", SVCD, dict(vb=800, ab=128, rate=25, tv=1, aspect="16/9", width=480, height=576), "mpeg2video", 480, 576,
+     "25/1", "mp2", 2, 44100, None),
+    ("pal", DVD, dict(vb=5000, ab=224, rate=29.97, tv=0, acodec=0, width=720, height=480), "mpeg2video", 720, 480,
+     "30000/1001", "ac3", 2, 48000, None),
+    # Letter box of a 4:3 source into 720 x 576: 720 x 540 padded.
+    ("pal", DVD, dict(vb=3000, ab=224, rate=25, tv=1, acodec=1, width=720, height=576, spare_height=36),
+     "mpeg2video", 720, 576, "25/1", "mp2", 2, 48000, None),
+    ("film", DVD, dict(vb=1600, ab=128, rate=25, tv=1, acodec=0, aspect="16/9", width=720, height=576),
+     "mpeg2video", 720, 576, "25/1", "ac3", 1, 48000, None),
+    # Windows Media: the frame rate option says 1000, the source's frames are kept.
+    ("pal", WMV, dict(vb=768, ab=128, rate=1000, acodec=0), "wmv2", 320, 240, None, "wmav1", 2, 44100, None),
+    ("film", WMV, dict(vb=192, ab=64, rate=1000, acodec=1, quality=0), "wmv2", 352, 288, None, "wmav2", 2, 44100,
+     None),
+    ("ntsc", ASF, dict(vb=768, ab=128, rate=1000, vcodec=0, acodec=0), "msmpeg4v3", 640, 480, None, None, 0, 0, None),
+    ("pal", ASF, dict(vb=768, ab=128, rate=1000, vcodec=1, acodec=1, quality=8), "msmpeg4v2", 320, 240, None, "wmav2",
+     2, 44100, None),
+    ("wide", ASF, dict(vb=768, ab=128, rate=1000, vcodec=2, acodec=0, width=320, height=240, spare_width=20),
+     "wmv2", 320, 240, None, "wmav1", 2, 44100, None),
+]
+
+# case: (picture rows, first picture row). A 4:3 source in 720 x 576: 540 rows; 16:9 anamorphic sources fitted by
+# their display aspect into 640 x 480 and 320 x 240.
+LETTERBOX = {16: (540, 18), 6: (360, 60), 22: (180, 30)}
+
+EXTENSION = {AVI: "avi", ZODI: "avi", XVID: "avi", MPEG1: "mpeg", MPEG2: "mpeg", VCD: "mpeg", SVCD: "mpeg",
+             DVD: "vob", WMV: "wmv", ASF: "asf"}
+CONTAINER = {AVI: "avi", ZODI: "avi", XVID: "avi", WMV: "asf", ASF: "asf"}  # the rest: "mpeg"
+SECTOR = {VCD: 2324, SVCD: 2324, DVD: 2048}  # the disc muxers write whole sectors
+
+
+def frames_of(rate, seconds=2):
+    return round(Fraction(rate) * seconds)
+
+
+def test_formats(work):
+    for name, (size, rate, audio, sar) in CLIPS.items():
+        make_clip(os.path.join(work, name + ".avi"), size, rate, audio=audio, sar=sar)
+    for i, (clip, fmt, inputs, vcodec, width, height, rate, acodec, channels, srate, tag) in enumerate(CASES):
+        label = "case %d (%s from %s)" % (i, NAMES[fmt], clip)
+        src = os.path.join(work, clip + ".avi")
+        out = os.path.join(work, "out%d.%s" % (i, EXTENSION[fmt]))
+        inputs = dict(inputs)
+        vb, ab, frame_rate = inputs.pop("vb"), inputs.pop("ab"), inputs.pop("rate")
+        text = parameter_text(src, out, fmt, vb, ab, frame_rate, **inputs)
+        status, reports, err = run(split(text))
+        check(status == 0, "%s: exit %d: %s" % (label, status, err.strip()))
+        if status != 0:
+            continue
+        check(reports and all(r.startswith("6 ") for r in reports), "%s: reports %r" % (label, reports))
+        fmt_info, v, a = probe(out)
+        check(fmt_info["format_name"] == CONTAINER.get(fmt, "mpeg"), "%s: container %s" % (label,
+                                                                                        fmt_info["format_name"]))
+        check(v and v["codec_name"] == vcodec, "%s: video codec %s" % (label, v and v["codec_name"]))
+        check((v["width"], v["height"]) == (width, height), "%s: size %dx%d" % (label, v["width"], v["height"]))
+        src_rate = CLIPS[clip][1]
+        expected_frames = frames_of(rate or src_rate)
+        if rate:
+            check(v["r_frame_rate"] == rate, "%s: frame rate %s, not %s" % (label, v["r_frame_rate"], rate))
+        check(abs(int(v["nb_read_frames"]) - expected_frames) <= 2,
+              "%s: %s frames, not about %d" % (label, v["nb_read_frames"], expected_frames))
+        duration = float(fmt_info["duration"])
+        check(abs(duration - 2.0) <= 2 / float(Fraction(rate or src_rate)) + 0.05,
+              "%s: duration %.3f" % (label, duration))
+        if tag:
+            check(v["codec_tag_string"] == tag, "%s: tag %s" % (label, v["codec_tag_string"]))
+        if acodec:
+            check(a is not None and a["codec_name"] == acodec, "%s: audio codec %s" % (label, a and a["codec_name"]))
+            if a:
+                check((a["channels"], int(a["sample_rate"])) == (channels, srate),
+                      "%s: audio %d ch %s Hz" % (label, a["channels"], a["sample_rate"]))
+        else:
+            check(a is None, "%s: unexpected audio" % label)
+        if fmt in SECTOR:
+            check(os.path.getsize(out) % SECTOR[fmt] == 0, "%s: not whole %d-byte sectors" % (label, SECTOR[fmt]))
+        check(not [f for f in os.listdir(work) if "zezozov-part" in f], "%s: a temporary file was left" % label)
+        print("ok: " + label, flush=True)
+    # Letter boxes: the picture's height and top line inside the padded frame (the test pattern's own dark edges
+    # make the width less certain, so only the rows are checked).
+    for case, (height, top) in LETTERBOX.items():
+        out = os.path.join(work, "out%d.%s" % (case, EXTENSION[CASES[case][1]]))
+        log = subprocess.run(["ffmpeg", "-v", "info", "-i", "file:" + out, "-vf", "cropdetect=limit=24:round=2",
+                              "-frames:v", "10", "-f", "null", "-"], capture_output=True, text=True).stderr
+        crops = [c.split("crop=")[1].split()[0] for c in log.splitlines() if "crop=" in c]
+        rows = crops[-1].split(":") if crops else []
+        check(len(rows) == 4 and (int(rows[1]), int(rows[3])) == (height, top),
+              "letter box of case %d: %s, not %d rows from line %d" % (case, crops[-1:], height, top))
+
+
+# --- probe ----------------------------------------------------------------------------------------------------
+
+def probe_args(path):
+    return split(parameter_text(path, path + ".avi", AVI, 1000, 128, 25, probe=1))
+
+
+def test_probe(work):
+    cases = [  # size, rate, seconds, audio, expected reports
+        ("320x240", "25", 3, (2, 44100), ["1 3", "2 320", "3 240", "4 250000000"]),
+        ("640x480", "30000/1001", 3, None, ["1 3", "2 640", "3 480", "4 299700300"]),
+        ("352x288", "24000/1001", 3, (1, 48000), ["1 3", "2 352", "3 288", "4 239760240"]),
+        ("160x120", "15", 5, None, ["1 5", "2 160", "3 120", "4 150000000"]),
+    ]
+    for i, (size, rate, seconds, audio, expected) in enumerate(cases):
+        path = os.path.join(work, "probe%d.avi" % i)
+        make_clip(path, size, rate, seconds=seconds, audio=audio)
+        status, reports, err = run(probe_args(path), replies=lambda line: "0")
+        check(status == 0 and reports == expected, "probe %s@%s: exit %d, %r" % (size, rate, status, reports))
+    # Replies missing altogether (standard input closed) count as 0.
+    status, reports, _ = run(probe_args(os.path.join(work, "probe0.avi")))
+    check(status == 0 and reports == cases[0][4], "probe without replies: exit %d, %r" % (status, reports))
+    # A reply of 1 stops the probe after that report.
+    status, reports, _ = run(probe_args(os.path.join(work, "probe0.avi")), replies=lambda line: "1")
+    check(status == 5 and reports == ["1 3"], "probe stopped: exit %d, %r" % (status, reports))
+
+    text = os.path.join(work, "notes.avi")
+    with open(text, "w") as f:
+        f.write("This is a text file, not a video.\n" * 20)
+    empty = os.path.join(work, "empty.avi")
+    open(empty, "w").close()
+    audio_only = os.path.join(work, "tone.avi")
+    subprocess.run(["ffmpeg", "-v", "error", "-f", "lavfi", "-i", "sine=duration=2", "-c:a", "pcm_s16le",
+                    "file:" + audio_only], check=True)
+    for path in (text, empty, os.path.join(work, "missing.avi"), audio_only):
+        status, reports, err = run(probe_args(path), replies=lambda line: "0")
+        check(status == 3 and reports == ["1 0"] and err.strip(),
+              "probe of %s: exit %d, %r, %r" % (os.path.basename(path), status, reports, err))
+        # Converting it fails the same way, and leaves nothing behind.
+        out = path + ".out.avi"
+        status, reports, err = run(split(parameter_text(path, out, AVI, 1000, 128, 25)))
+        check(status == 3 and not os.path.exists(out), "convert of %s: exit %d" % (os.path.basename(path), status))
+    print("probe: %d failures" % len(failures))
+
+
+# --- stop -----------------------------------------------------------------------------------------------------
+
+def still_running(marker):
+    """Whether any process has `marker` in its command line."""
+    for pid in filter(str.isdigit, os.listdir("/proc")):
+        try:
+            with open("/proc/%s/cmdline" % pid, "rb") as f:
+                if marker.encode() in f.read():
+                    return True
+        except OSError:
+            pass
+    return False
+
+
+def test_stop(work):
+    src = os.path.join(work, "long.avi")
+    make_clip(src, "720x576", "25", seconds=30, audio=(2, 48000))
+    out = os.path.join(work, "long.vob")
+    text = parameter_text(src, out, DVD, 5000, 224, 25, tv=1, width=720, height=576)
+    proc = subprocess.Popen([ZEZOZOV] + split(text), stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+                            stderr=subprocess.PIPE, text=True)
+    seen = []
+    stopped_at = None
+    for line in proc.stdout:
+        seen.append(line.strip())
+        if line.startswith("6 "):
+            stopped_at = time.monotonic()
+            proc.stdin.write("1\n")
+            proc.stdin.flush()
+            break
+        proc.stdin.write("0\n")
+        proc.stdin.flush()
+    check(stopped_at is not None, "stop: no position report: %r" % seen)
+    try:
+        proc.wait(timeout=5)
+    except subprocess.TimeoutExpired:
+        proc.kill()
+    ended = time.monotonic()
+    check(proc.returncode == 5, "stop: exit %s" % proc.returncode)
+    if stopped_at:
+        check(ended - stopped_at < 1.0, "stop: took %.2f s" % (ended - stopped_at))
+    left = sorted(f for f in os.listdir(work) if f != "long.avi")
+    check(left == [], "stop: files left behind: %r" % left)
+    check(not still_running("long.zezozov-part"), "stop: ffmpeg still runs")
+    print("stop: reports %r, %d failures" % (seen, len(failures)))
+
+
+# --- hostile names --------------------------------------------------------------------------------------------
+
+def test_names(work):
+    folder = os.path.join(work, "names")
+    os.mkdir(folder)
+    source = os.path.join(work, "source.avi")
+    make_clip(source, "160x120", "25", audio=(2, 44100))
+    names = ["-o.avi", "concat:a.avi", "a b ü.avi", "http:x.avi", "-i"]
+    # A bystander that an option or protocol reading of the names could reach.
+    with open(os.path.join(folder, "a.avi"), "w") as f:
+        f.write("bystander")
+    for name in names:
+        with open(source, "rb") as src, open(os.path.join(folder, name), "wb") as dst:
+            dst.write(src.read())
+    before = sorted(os.listdir(folder))
+    for name in names:
+        out_name = os.path.splitext(name)[0] + ".wmv"
+        # Relative names, run in the folder itself, as the converter does: the most dangerous shape.
+        args = split(parameter_text(name, out_name, WMV, 768, 128, 1000))
+        proc = subprocess.run([ZEZOZOV] + args, cwd=folder, stdin=subprocess.DEVNULL, capture_output=True, text=True)
+        check(proc.returncode == 0, "name %r: exit %d: %s" % (name, proc.returncode, proc.stderr))
+        out = os.path.join(folder, out_name)
+        if proc.returncode == 0:
+            _, v, a = probe(out)
+            check(v["codec_name"] == "wmv2" and a["codec_name"] == "wmav1" and int(v["nb_read_frames"]) == 50,
+                  "name %r: output wrong" % name)
+        after = sorted(os.listdir(folder))
+        check(after == sorted(before + [out_name]), "name %r: folder became %r" % (name, after))
+        before = after
+        # Absolute paths as well, probing this time.
+        status, reports, _ = run(probe_args(os.path.join(folder, name)))
+        check(status == 0 and reports[:3] == ["1 2", "2 160", "3 120"], "probe of %r: %r" % (name, reports))
+    with open(os.path.join(folder, "a.avi")) as f:
+        check(f.read() == "bystander", "the bystander file changed")
+    print("names: %d failures" % len(failures))
+
+
+def main():
+    global ZEZOZOV
+    ZEZOZOV = os.path.abspath(sys.argv[1])
+    test = {"formats": test_formats, "probe": test_probe, "stop": test_stop, "names": test_names}[sys.argv[2]]
+    with tempfile.TemporaryDirectory(prefix="zezozov-test-") as work:
+        test(work)
+    if failures:
+        print("%d failures" % len(failures))
+        sys.exit(1)
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,191 @@
+#include "encoder/ffmpeg_command.h"
+
+#include <gtest/gtest.h>
+
+#include "encoder/option_parser.h"
+#include "test_args.h"
+
+using namespace zezozov;
+
+namespace {
+
+std::vector<std::string> Command(const std::string& text) {
+    ParseResult r = ParseArguments(Args(text));
+    EXPECT_TRUE(r.ok()) << text << ": " << r.error;
+    return FfmpegArguments(r.job, "part.avi");
+}
+
+} // namespace
+
+TEST(FfmpegCommand, TheAviTextWhole) {
+    const std::vector<std::string> expected = {
+        "ffmpeg", "-nostdin", "-hide_banner", "-loglevel", "error",   "-progress", "pipe:1", "-nostats",
+        "-y",     "-i",       "file:in.mpg",  "-map",      "0:v:0",   "-map",      "0:a:0?", "-c:v",
+        "mpeg4",  "-b:v",     "1000000",      "-mbd",      "rd",      "-qmin",     "1",      "-qmax",
+        "31",     "-tag:v",   "DX50",         "-pix_fmt",  "yuv420p", "-r",        "25/1",   "-fps_mode",
+        "cfr",    "-c:a",     "libmp3lame",   "-b:a",      "128000",  "-abr",      "1",      "-ac",
+        "2",      "-sn",      "-dn",          "-t",        "32400",   "-f",        "avi",    "file:part.avi"};
+    EXPECT_EQ(Command(kAviText), expected);
+}
+
+// Each row: a parameter text (after "in -o out"), option pairs the command must hold, and options it must not.
+TEST(FfmpegCommand, OptionMapping) {
+    struct Case {
+        const char* options;
+        std::vector<std::pair<std::string, std::string>> pairs;
+        std::vector<std::string> absent;
+    };
+    const Case cases[] = {
+        // MP3: the audio filter's two channels win over lame's mono mode; without them mode=3 means mono.
+        {"-oac mp3lame -ovc lavc -lameopts vbr=3:br=96:mode=3 -af volume=+0db:0:channels=2",
+         {{"-ac", "2"}, {"-abr", "1"}, {"-b:a", "96000"}},
+         {"-ar", "-af"}},
+        {"-oac mp3lame -ovc lavc -lameopts vbr=0:br=96:mode=3", {{"-ac", "1"}}, {"-abr"}},
+        {"-oac mp3lame -ovc lavc -lameopts br=96:mode=0", {}, {"-ac"}},
+        // AC3 from a stereo source: upmixed to six channels.
+        {"-oac lavc -ovc xvid -lavcopts acodec=ac3:abitrate=192 -xvidencopts bitrate=1000:autoaspect=1 "
+         "-af volume=-8db:0:channels=6:lavcresample=44100 -srate 44100",
+         {{"-c:v", "libxvid"},
+          {"-b:v", "1000000"},
+          {"-c:a", "ac3"},
+          {"-ac", "6"},
+          {"-ar", "44100"},
+          {"-af", "volume=-8dB"}},
+         {"-tag:v", "-mbd"}},
+        {"-oac lavc -ovc lavc -lavcopts vcodec=mpeg1video:keyint=18:vrc_buf_size=327:vrc_minrate=1152:vbitrate=1152:"
+         "vrc_maxrate=1152:acodec=mp2:abitrate=224:autoaspect=1:aspect=4/3 -of mpeg -mpegopts format=xvcd "
+         "-ofps 24000/1001",
+         {{"-c:v", "mpeg1video"},
+          {"-g", "18"},
+          {"-bufsize", "327000"},
+          {"-minrate", "1152000"},
+          {"-maxrate", "1152000"},
+          {"-aspect", "4:3"},
+          {"-r", "24000/1001"},
+          {"-fps_mode", "cfr"},
+          {"-f", "vcd"},
+          {"-packetsize", "2324"},
+          {"-muxrate", "1411200"},
+          {"-c:a", "mp2"}},
+         {"-scan_offset"}},
+        {"-oac lavc -ovc lavc -of mpeg -lavcopts vcodec=mpeg2video:keyint=15:vrc_buf_size=917:vrc_minrate=600:"
+         "vrc_maxrate=1650:vbitrate=800:acodec=mp2:abitrate=128:autoaspect=1:aspect=16/9 -mpegopts format=xsvcd",
+         {{"-f", "svcd"},
+          {"-scan_offset", "1"},
+          {"-maxrate", "1650000"},
+          {"-minrate", "600000"},
+          {"-g", "15"},
+          {"-aspect", "16:9"}},
+         {"-muxrate"}},
+        {"-oac lavc -ovc lavc -of mpeg -lavcopts vcodec=mpeg2video:acodec=ac3:aspect=16/9 -mpegopts format=dvd "
+         "-af volume=+0db:0:lavcresample=48000 -srate 48000",
+         {{"-f", "dvd"}, {"-packetsize", "2048"}, {"-ar", "48000"}, {"-c:a", "ac3"}},
+         {"-ac"}},
+        {"-oac lavc -ovc lavc -lavcopts vcodec=mpeg2video:aspect=2.21/1 -of lavf -lavfopts format=mpg",
+         {{"-aspect", "221:100"}, {"-f", "mpeg"}},
+         {}},
+        // Windows Media: a fixed quantiser instead of a bit rate, and the source's timestamps kept.
+        {"-oac lavc -ovc lavc -lavcopts vcodec=wmv2:acodec=wmav1:vqscale=19:abitrate=128:autoaspect=1 "
+         "-of lavf -lavfopts i_certify_that_my_video_stream_does_not_use_b_frames:format=wmv -ofps 1000.000000",
+         {{"-c:v", "wmv2"}, {"-q:v", "19"}, {"-c:a", "wmav1"}, {"-f", "asf"}, {"-fps_mode", "passthrough"}},
+         {"-r", "-b:v"}},
+        {"-oac lavc -ovc lavc -lavcopts vcodec=msmpeg4:acodec=wmav2 -of lavf -lavfopts format=asf",
+         {{"-c:v", "msmpeg4"}, {"-c:a", "wmav2"}, {"-f", "asf"}},
+         {"-fps_mode"}},
+        {"-ovc lavc -lavcopts vcodec=msmpeg4v2 -ofps 30000/1001",
+         {{"-c:v", "msmpeg4v2"}, {"-r", "30000/1001"}},
+         {"-f", "-t"}},
+        {"-ovc lavc -ofps 29.970030", {{"-r", "2997003/100000"}}, {}},
+        {"-ovc lavc -endpos 1:30", {{"-t", "90"}}, {}},
+        // Without -oac there is no audio at all.
+        {"-ovc lavc", {}, {"-c:a"}},
+    };
+    for (const auto& c : cases) {
+        auto args = Command(std::string("in -o out ") + c.options + " 0 0");
+        for (const auto& [option, value] : c.pairs)
+            EXPECT_TRUE(HasPair(args, option, value)) << c.options << ": no " << option << " " << value;
+        for (const auto& option : c.absent)
+            EXPECT_FALSE(Has(args, option)) << c.options << ": has " << option;
+        EXPECT_NE(Has(args, "-c:a"), Has(args, "-an")) << c.options;
+    }
+}
+
+TEST(FfmpegCommand, AudioOnlyWhenTheSourceHasSome) {
+    auto args = Command(kAviText);
+    EXPECT_TRUE(HasPair(args, "-map", "0:v:0"));
+    EXPECT_TRUE(HasPair(args, "-map", "0:a:0?")); // optional: a silent source still converts
+}
+
+TEST(FfmpegCommand, PathsAlwaysGoThroughTheFileProtocol) {
+    for (const char* name : {"-o.avi", "concat:a.avi|b.avi", "http:x.avi", "a b ü.avi", "/abs/-i"}) {
+        ParseResult r = ParseArguments({name, "-o", name, "-ovc", "lavc", "0", "0"});
+        ASSERT_TRUE(r.ok()) << r.error;
+        auto args = FfmpegArguments(r.job, TemporaryOutputPath(name));
+        EXPECT_TRUE(HasPair(args, "-i", std::string("file:") + name)) << name;
+        EXPECT_EQ(args.back(), "file:" + TemporaryOutputPath(name)) << name;
+        EXPECT_FALSE(Has(args, name)) << name << " appears bare";
+    }
+}
+
+// The sizes these chains come to on real sources are checked end to end, on clips with square and non-square
+// pixels; here only what must hold whatever the source.
+TEST(FfmpegCommand, VideoFilterChains) {
+    struct Case {
+        const char* vf;
+        const char* sws;
+        bool autoaspect;
+        std::vector<std::string> parts; // in this order
+        std::vector<std::string> absent;
+    };
+    const Case cases[] = {
+        {"scale=320:240,harddup", "2", true, {"scale=w=320:h=240:flags=bicubic"}, {"setsar", "pad", "dar"}},
+        {"scale=320:240", "9", false, {"scale=w=320:h=240:flags=lanczos", ",setsar=1"}, {"pad"}},
+        // Free width: from the display aspect, even, never wider than the box; the height gives way when the
+        // picture would be too wide.
+        {"scale=-3:576,harddup,expand=720:576",
+         "2",
+         true,
+         {"scale=w=min(720\\,max(2\\,2*round((576*dar)/2)))",
+          ":h=min(576\\,if(gt(max(2\\,2*round((576*dar)/2))\\,720)\\,max(2\\,2*round((720/dar)/2))\\,576))",
+          ":flags=bicubic,setsar=1,pad=720:576:(ow-iw)/2:(oh-ih)/2"},
+         {}},
+        {"scale=640:-3,harddup,expand=640:480",
+         "2",
+         true,
+         {"scale=w=min(640\\,if(gt(max(2\\,2*round((640/dar)/2))\\,480)\\,max(2\\,2*round((480*dar)/2))\\,640))",
+          ":h=min(480\\,max(2\\,2*round((640/dar)/2)))", ",setsar=1,pad=640:480:(ow-iw)/2:(oh-ih)/2"},
+         {}},
+        {"scale=-3:240", "2", true, {"scale=w=max(2\\,2*round((240*dar)/2)):h=240:flags=bicubic,setsar=1"}, {"pad"}},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> text = {"in", "-o", "out", "-ovc", "lavc", "-sws", c.sws, "-vf", c.vf, "0", "0"};
+        if (c.autoaspect)
+            text.insert(text.begin() + 5, {"-lavcopts", "autoaspect=1"});
+        ParseResult r = ParseArguments(text);
+        ASSERT_TRUE(r.ok()) << r.error;
+        auto args = FfmpegArguments(r.job, "part");
+        auto vf = std::find(args.begin(), args.end(), "-vf");
+        ASSERT_NE(vf, args.end()) << c.vf;
+        const std::string& chain = *(vf + 1);
+        size_t at = 0;
+        for (const auto& part : c.parts) {
+            size_t found = chain.find(part, at);
+            EXPECT_NE(found, std::string::npos) << c.vf << ": " << chain << " lacks " << part;
+            at = found == std::string::npos ? at : found + part.size();
+        }
+        for (const auto& part : c.absent)
+            EXPECT_EQ(chain.find(part), std::string::npos) << c.vf << ": " << chain << " has " << part;
+    }
+}
+
+TEST(FfmpegCommand, TemporaryNameKeepsFolderAndExtension) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"/out/movie.avi", "/out/.movie.zezozov-part.avi"},
+        {"/out dir/a b ü.vob", "/out dir/.a b ü.zezozov-part.vob"},
+        {"-o.wmv", ".-o.zezozov-part.wmv"},
+        {"/out/noext", "/out/.noext.zezozov-part"},
+        {"/out/two.dots.mpeg", "/out/.two.dots.zezozov-part.mpeg"},
+    };
+    for (const auto& [target, part] : cases)
+        EXPECT_EQ(TemporaryOutputPath(target), part);
+}

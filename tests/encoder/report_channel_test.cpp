@@ -1,0 +1,44 @@
+#include "encoder/report_channel.h"
+
+#include <gtest/gtest.h>
+#include <sstream>
+
+using namespace zezozov;
+
+TEST(ReportChannel, OneLineOutOneReplyIn) {
+    struct Case {
+        const char* replies;
+        std::vector<bool> stops; // per report
+    };
+    const Case cases[] = {
+        {"0\n1\n", {false, true}},
+        {"1\n", {true, false}},                       // the second reply is missing: 0
+        {"", {false, false, false}},                  // input closed from the start
+        {" 1 \r\n0\r\n", {true, false}},              // blanks and CR around the digit
+        {"2\nyes\n\n1", {false, false, false, true}}, // only "1" stops; the last line needs no line break
+    };
+    for (const auto& c : cases) {
+        std::istringstream in(c.replies);
+        std::ostringstream out;
+        ReportChannel channel(in, out);
+        std::string expected;
+        for (size_t i = 0; i < c.stops.size(); ++i) {
+            EXPECT_EQ(channel.Report(REPORT_POSITION, static_cast<int>(i)), c.stops[i])
+                << "replies '" << c.replies << "', report " << i;
+            expected += "6 " + std::to_string(i) + "\n";
+        }
+        EXPECT_EQ(out.str(), expected);
+    }
+}
+
+TEST(ReportChannel, ReportsCarryCodeAndValue) {
+    std::istringstream in;
+    std::ostringstream out;
+    ReportChannel channel(in, out);
+    channel.Report(REPORT_DURATION, 5400);
+    channel.Report(REPORT_WIDTH, 720);
+    channel.Report(REPORT_HEIGHT, 576);
+    channel.Report(REPORT_FRAME_RATE, 299700300);
+    channel.Report(REPORT_DURATION, 0);
+    EXPECT_EQ(out.str(), "1 5400\n2 720\n3 576\n4 299700300\n1 0\n");
+}

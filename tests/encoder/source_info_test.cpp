@@ -1,0 +1,96 @@
+#include "encoder/source_info.h"
+
+#include <cmath>
+#include <gtest/gtest.h>
+
+using namespace zezozov;
+
+TEST(SourceInfo, ReadsFfprobeCompactOutput) {
+    struct Case {
+        const char* name;
+        const char* text;
+        bool video;
+        double duration;
+        int width, height;
+        Ratio rate;
+    };
+    const Case cases[] = {
+        {"avi with audio",
+         "stream|codec_type=video|width=320|height=240|sample_aspect_ratio=1:1|r_frame_rate=25/1|avg_frame_rate=25/1|"
+         "duration=3.000000\nstream|codec_type=audio|r_frame_rate=0/0|avg_frame_rate=0/0|duration=3.000000\n"
+         "format|duration=3.000000\n",
+         true,
+         3.0,
+         320,
+         240,
+         {25, 1}},
+        {"anamorphic, audio first, CRLF",
+         "stream|codec_type=audio|duration=N/A\r\nstream|codec_type=video|width=720|height=576|"
+         "sample_aspect_ratio=64:45|r_frame_rate=50/1|avg_frame_rate=25/1|duration=N/A\r\nformat|duration=12.5\r\n",
+         true,
+         12.5,
+         720,
+         576,
+         {25, 1}},
+        {"no average rate, duration only on the stream",
+         "stream|codec_type=video|width=640|height=480|sample_aspect_ratio=0:1|r_frame_rate=30000/1001|"
+         "avg_frame_rate=0/0|duration=2.002000\nformat|duration=N/A\n",
+         true,
+         2.002,
+         640,
+         480,
+         {30000, 1001}},
+        {"a sizeless video stream before the picture",
+         "stream|codec_type=video|width=0|height=0|avg_frame_rate=0/0\nstream|codec_type=video|width=160|"
+         "height=120|sample_aspect_ratio=N/A|avg_frame_rate=24000/1001\nformat|duration=1.0\n",
+         true,
+         1.0,
+         160,
+         120,
+         {24000, 1001}},
+        {"audio only", "stream|codec_type=audio|duration=2.0\nformat|duration=2.0\n", false, 0, 0, 0, {}},
+        {"nothing", "", false, 0, 0, 0, {}},
+    };
+    for (const auto& c : cases) {
+        auto info = ParseProbeOutput(c.text);
+        ASSERT_EQ(info.has_value(), c.video) << c.name;
+        if (!info)
+            continue;
+        EXPECT_DOUBLE_EQ(info->duration, c.duration) << c.name;
+        EXPECT_EQ(info->width, c.width) << c.name;
+        EXPECT_EQ(info->height, c.height) << c.name;
+        EXPECT_EQ(info->frameRate, c.rate) << c.name;
+    }
+}
+
+TEST(SourceInfo, DurationInWholeSeconds) {
+    const std::pair<double, int> cases[] = {{3.0, 3},          {2.96, 3},      {3.04, 3},         {3.49, 3},
+                                            {3.5, 4},          {0.3, 1},       {0.0, 0},          {-1, 0},
+                                            {std::nan(""), 0}, {5400.2, 5400}, {1e12, 2147483647}};
+    for (const auto& [seconds, report] : cases)
+        EXPECT_EQ(DurationReport(seconds), report) << seconds;
+}
+
+TEST(SourceInfo, FrameRateTimesTenMillion) {
+    const std::pair<Ratio, int> cases[] = {
+        {{25, 1}, 250000000},
+        {{30000, 1001}, 299700300},
+        {{24000, 1001}, 239760240},
+        {{15000, 1001}, 149850150},
+        {{60000, 1001}, 599400599},
+        {{2997, 100}, 299700000},
+        {{1000, 1}, 2147483647},
+        {{0, 0}, 0},
+        {{25, 0}, 0},
+        {{1, 3}, 3333333},
+        {{2, 3}, 6666667},
+    };
+    for (const auto& [rate, report] : cases)
+        EXPECT_EQ(FrameRateReport(rate), report) << rate.num << "/" << rate.den;
+}
+
+TEST(SourceInfo, ProbeArgumentsNameTheFileSafely) {
+    auto args = ProbeArguments("-i concat:x.avi");
+    EXPECT_EQ(args.front(), "ffprobe");
+    EXPECT_EQ(args.back(), "file:-i concat:x.avi");
+}
