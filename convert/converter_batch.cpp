@@ -159,7 +159,8 @@ void CConverterDlg::OnConvert() {
     // Never delete or overwrite a file the batch itself reads.
     QSet<QString> sources;
     for (int i = 0; i < fileTable.fileCount; ++i)
-        sources.insert(CanonicalOrAbsolute(QString::fromStdString(fileTable.entries[static_cast<std::size_t>(i)].path)));
+        sources.insert(
+            CanonicalOrAbsolute(QString::fromStdString(fileTable.entries[static_cast<std::size_t>(i)].path)));
 
     const auto finish = [this] {
         setEnabled(true);
@@ -219,8 +220,8 @@ void CConverterDlg::OnConvert() {
     const QString total = QString::fromStdString(FormatSeconds(static_cast<std::int64_t>(elapsed)));
     // The progress window is still up and the main window disabled: the box belongs to the progress window.
     if (failures.isEmpty()) {
-        m_prompts.MessageBox(m_progressWindow, tr("Mission accomplished! Total Time:%1").arg(total), QString(), Prompts::OkButton,
-                             Prompts::InformationIcon);
+        m_prompts.MessageBox(m_progressWindow, tr("Mission accomplished! Total Time:%1").arg(total), QString(),
+                             Prompts::OkButton, Prompts::InformationIcon);
     } else {
         m_prompts.MessageBox(m_progressWindow,
                              tr("%1 of %2 files converted. Total Time:%3\n\nThese files were not converted:\n%4")

@@ -10,7 +10,8 @@
 #include "app/dialog_template.h"
 #include "convert/encoder_reports.h"
 
-CProgressDlg::CProgressDlg(QWidget* owner) : QDialog(nullptr, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint) {
+CProgressDlg::CProgressDlg(QWidget* owner)
+    : QDialog(nullptr, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint) {
     setWindowTitle(QStringLiteral("Quor Zodi Converter"));
     setFixedSize(DialogUnitsToPixels(this, QRect(0, 0, 302, 79)).size());
     if (owner) {

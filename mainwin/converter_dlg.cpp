@@ -136,9 +136,8 @@ void CConverterDlg::OnInitDialog() {
     m_progressWindow = new CProgressDlg(this);
     m_progressWindow->hide();
 
-    m_formatCombo->setCurrentIndex(conversionSettings.outputFormat < m_formatCombo->count()
-                                       ? conversionSettings.outputFormat
-                                       : -1);
+    m_formatCombo->setCurrentIndex(
+        conversionSettings.outputFormat < m_formatCombo->count() ? conversionSettings.outputFormat : -1);
 }
 
 void CConverterDlg::CreateControls() {
@@ -330,7 +329,8 @@ void CConverterDlg::OnChangeFolder() {
         folder += QLatin1Char('/');
     if (folder.size() > 255) {
         // Cut short it would name another folder.
-        m_prompts.MessageBox(this, tr("The folder %1 can't be used: its path is longer than 255 characters.").arg(folder));
+        m_prompts.MessageBox(this,
+                             tr("The folder %1 can't be used: its path is longer than 255 characters.").arg(folder));
         return;
     }
     m_outputFolderEdit->setText(folder);

@@ -68,8 +68,7 @@ void CConverterDlg::AddFiles(const QStringList& paths) {
     m_probing = false;
 
     if (!startError.isEmpty())
-        m_prompts.MessageBox(this,
-                             tr("The encoder %1 could not be started: %2.").arg(EncoderProgram(), startError),
+        m_prompts.MessageBox(this, tr("The encoder %1 could not be started: %2.").arg(EncoderProgram(), startError),
                              QString(), Prompts::OkButton, Prompts::ErrorIcon);
     for (const QString& path : failed)
         m_prompts.MessageBox(this, tr("Load file %1 failed.").arg(path));

@@ -1,6 +1,8 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QFileDialog>
+#include <QLineEdit>
+#include <QScopeGuard>
 #include <QTimer>
 #include <QtTest>
 
@@ -20,18 +22,27 @@ private slots:
         QTimer::singleShot(0, [&] {
             auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
             QVERIFY(dialog);
+            // Whatever happens below, the dialog closes, so a failure can't leave the test waiting.
+            auto close = qScopeGuard([dialog] { QMetaObject::invokeMethod(dialog, "reject", Qt::QueuedConnection); });
             dialog->setDirectory(QString::fromStdString(tmp.path().string()));
             auto* view = dialog->findChild<QAbstractItemView*>("listView");
             QVERIFY(view);
             QTRY_COMPARE(view->model()->rowCount(view->rootIndex()), 4);
-            for (int row = 0; row < 4; ++row)
-                listed << view->model()->index(row, 0, view->rootIndex()).data().toString();
-            dialog->selectFile("\"MOVIE.AVI\" \"Song.Mpg\"");
-            QMetaObject::invokeMethod(dialog, "accept");
+            for (int row = 0; row < 4; ++row) {
+                const QModelIndex index = view->model()->index(row, 0, view->rootIndex());
+                listed << index.data().toString();
+            }
+            // Two files typed into the name box, as a user picking several files would.
+            auto* name = dialog->findChild<QLineEdit*>("fileNameEdit");
+            QVERIFY(name);
+            name->setText("\"MOVIE.AVI\" \"Song.Mpg\"");
+            close.dismiss();
+            QMetaObject::invokeMethod(dialog, "accept", Qt::QueuedConnection);
         });
         QtPrompts prompts;
-        const QStringList picked = prompts.OpenFileNames(
-            nullptr, "Import video files", "All support files (*.zodi *.avi *.div *.xvid *.mpeg *.mpg *.wmv *.asf *.asx)");
+        const QStringList picked =
+            prompts.OpenFileNames(nullptr, "Import video files",
+                                  "All support files (*.zodi *.avi *.div *.xvid *.mpeg *.mpg *.wmv *.asf *.asx)");
 
         listed.sort();
         QCOMPARE(listed, (QStringList{"MOVIE.AVI", "Song.Mpg", "clip.avi", "show.Wmv"}));

@@ -1,5 +1,7 @@
 #include <deque>
 
+#include <QLineEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QtTest>
 
@@ -28,8 +30,12 @@ class BatchTest : public QObject {
     QStringList m_texts;
     QList<int> m_bars;
 
-    QString sourcePath(const QString& name) const { return QString::fromStdString(m_tmp->file("src/" + name.toStdString())); }
-    QString outPath(const QString& name) const { return QString::fromStdString(m_tmp->file("out/nested/" + name.toStdString())); }
+    QString sourcePath(const QString& name) const {
+        return QString::fromStdString(m_tmp->file("src/" + name.toStdString()));
+    }
+    QString outPath(const QString& name) const {
+        return QString::fromStdString(m_tmp->file("out/nested/" + name.toStdString()));
+    }
 
     // Lists the files with their durations, as the list would after probing them.
     void listFiles(const std::vector<std::pair<std::string, double>>& files) {
@@ -45,7 +51,9 @@ class BatchTest : public QObject {
     }
 
     CProgressDlg* progress() const { return m_dlg->progressWindow(); }
-    void clickCancel() { QTest::mouseClick(FindControl<QPushButton>(progress(), CProgressDlg::IDC_CANCEL), Qt::LeftButton); }
+    void clickCancel() {
+        QTest::mouseClick(FindControl<QPushButton>(progress(), CProgressDlg::IDC_CANCEL), Qt::LeftButton);
+    }
     // Presses Cancel the moment the progress window shows `text`.
     void cancelWhenShown(const QString& text) {
         connect(progress(), &CProgressDlg::statusTextChanged, this, [this, text](const QString& shown) {
@@ -66,7 +74,8 @@ private slots:
         batchState = BatchState();
         m_dlg = std::make_unique<CConverterDlg>(*m_prompts);
         conversionSettings.outputFormat = 0;
-        FindControl<QLineEdit>(m_dlg.get(), CConverterDlg::IDC_OUTPUT_FOLDER)->setText(QString::fromStdString(m_tmp->file("out/nested/")));
+        FindControl<QLineEdit>(m_dlg.get(), CConverterDlg::IDC_OUTPUT_FOLDER)
+            ->setText(QString::fromStdString(m_tmp->file("out/nested/")));
         m_ticks.clear();
         m_dlg->SetTickSourceForTest([this] {
             if (m_ticks.empty())
@@ -77,10 +86,9 @@ private slots:
         });
         m_texts.clear();
         m_bars.clear();
-        connect(progress(), &CProgressDlg::statusTextChanged, this, [this](const QString& text) {
-            m_texts << text;
-            m_bars << progress()->Pos();
-        });
+        connect(progress(), &CProgressDlg::statusTextChanged, this, [this](const QString& text) { m_texts << text; });
+        connect(FindControl<QProgressBar>(progress(), CProgressDlg::IDC_PROGRESS_BAR), &QProgressBar::valueChanged,
+                this, [this](int value) { m_bars << value; });
         m_dlg->show();
     }
 
@@ -99,7 +107,8 @@ private slots:
         QTest::addColumn<QString>("endMessage");
 
         // Two files of 300 s: at 150 s into the second, 90 s after the start, three quarters are done.
-        QTest::newRow("two files") << QList<double>{300, 300} << QStringList{"produce; report 6 100", "produce; report 6 150"}
+        QTest::newRow("two files") << QList<double>{300, 300}
+                                   << QStringList{"produce; report 6 100", "produce; report 6 150"}
                                    << QList<qulonglong>{1000, 46000, 91000, 121000}
                                    << QStringList{"Total time:00:00:00,Elapsed time:00:00:00;Finished 0.0%",
                                                   "Total time:00:04:30;Elapsed time:00:00:45;Finished 16.6%",
@@ -209,8 +218,10 @@ private slots:
         QTest::addColumn<bool>("withFile");
         QTest::addColumn<QString>("folder");
         QTest::addColumn<QString>("message");
-        QTest::newRow("empty list") << false << "" << "No file in the list";
-        QTest::newRow("folder under a file") << true << "blocker/sub" << "Fail to create tmp folder %1";
+        QTest::newRow("empty list") << false << ""
+                                    << "No file in the list";
+        QTest::newRow("folder under a file") << true << "blocker/sub"
+                                             << "Fail to create tmp folder %1";
     }
 
     void batchesThatDoNotStart() {
@@ -242,7 +253,8 @@ private slots:
         QCOMPARE(m_prompts->texts().size(), 1);
         const QString end = m_prompts->texts()[0];
         QVERIFY2(end.startsWith("2 of 4 files converted. Total Time:"), qPrintable(end));
-        QVERIFY2(end.contains(sourcePath("b.avi") + ": Error while opening encoder for output stream #0:0"), qPrintable(end));
+        QVERIFY2(end.contains(sourcePath("b.avi") + ": Error while opening encoder for output stream #0:0"),
+                 qPrintable(end));
         QVERIFY2(end.contains(sourcePath("d.avi") + ": the encoder wrote no output file"), qPrintable(end));
         QVERIFY(!end.contains(sourcePath("a.avi")));
     }
@@ -252,7 +264,8 @@ private slots:
         fs::remove(m_tmp->file("zezozov"));
         convert();
         QCOMPARE(m_prompts->texts().size(), 1);
-        QVERIFY2(m_prompts->texts()[0].contains(QString::fromStdString(m_tmp->file("zezozov"))), qPrintable(m_prompts->texts()[0]));
+        QVERIFY2(m_prompts->texts()[0].contains(QString::fromStdString(m_tmp->file("zezozov"))),
+                 qPrintable(m_prompts->texts()[0]));
         QVERIFY(m_dlg->isEnabled());
         QVERIFY(!progress()->isVisible());
     }
@@ -280,7 +293,8 @@ private slots:
         listFiles({{"a.avi", 10}, {"a_avi.avi", 10}});
         m_encoder->Script("a.avi", "produce");
         m_encoder->Script("a_avi.avi", "produce");
-        FindControl<QLineEdit>(m_dlg.get(), CConverterDlg::IDC_OUTPUT_FOLDER)->setText(QString::fromStdString(m_tmp->file("src")));
+        FindControl<QLineEdit>(m_dlg.get(), CConverterDlg::IDC_OUTPUT_FOLDER)
+            ->setText(QString::fromStdString(m_tmp->file("src")));
         convert();
 
         QCOMPARE(ReadFile(m_tmp->file("src/a_avi.avi")), std::string("source"));

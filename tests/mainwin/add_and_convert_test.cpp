@@ -62,13 +62,15 @@ private slots:
         QVERIFY(f.dlg->OnCommand(CConverterDlg::IDC_CONVERT_BUTTON));
 
         QCOMPARE(f.prompts.texts().size(), 1);
-        QVERIFY2(f.prompts.texts()[0].startsWith("Mission accomplished! Total Time:"), qPrintable(f.prompts.texts()[0]));
+        QVERIFY2(f.prompts.texts()[0].startsWith("Mission accomplished! Total Time:"),
+                 qPrintable(f.prompts.texts()[0]));
         struct {
             QString output;
             int width, height;
             double seconds;
             bool audio;
-        } const expected[] = {{folder + "first clip.avi", 320, 240, 3, true}, {folder + "second.avi", 176, 144, 2, false}};
+        } const expected[] = {{folder + "first clip.avi", 320, 240, 3, true},
+                              {folder + "second.avi", 176, 144, 2, false}};
         for (const auto& e : expected) {
             QVERIFY2(QFile::exists(e.output), qPrintable(e.output));
             const QJsonObject probe = Probe(e.output);

@@ -1,3 +1,4 @@
+#include <QComboBox>
 #include <QDesktopServices>
 #include <QLabel>
 #include <QMenu>
@@ -32,7 +33,8 @@ private slots:
     void cleanup() { f.reset(); }
 
     void templateControlsAreThere() {
-        const int ids[] = {1000, 1001, 1002, 1003, 1006, 1018, 1019, 1025, 1026, 1027, 1028, 1066, 1067, 1069, 1079, 1080};
+        const int ids[] = {1000, 1001, 1002, 1003, 1006, 1018, 1019, 1025,
+                           1026, 1027, 1028, 1066, 1067, 1069, 1079, 1080};
         for (int id : ids)
             QVERIFY2(FindControl(f->dlg.get(), id), qPrintable(QString::number(id)));
         auto* list = f->list();
@@ -72,18 +74,33 @@ private slots:
         int pickers = 0;
         const QList<Case> cases = {
             {CConverterDlg::IDC_ADD, [&] { pickers = pickerCount(); }, [&] { return pickerCount() == pickers + 1; }},
-            {CConverterDlg::IDC_ADD_SMALL, [&] { pickers = pickerCount(); }, [&] { return pickerCount() == pickers + 1; }},
-            {CConverterDlg::ID_LIST_ADD, [&] { pickers = pickerCount(); }, [&] { return pickerCount() == pickers + 1; }},
-            {CConverterDlg::IDC_MOVE_DOWN, [&] { f->list()->SelectRow(0); }, [&] { return f->Paths() == QStringList{b, a}; }},
-            {CConverterDlg::ID_LIST_MOVE_DOWN, [&] { f->list()->SelectRow(0); }, [&] { return f->Paths() == QStringList{a, b}; }},
-            {CConverterDlg::IDC_MOVE_UP, [&] { f->list()->SelectRow(1); }, [&] { return f->Paths() == QStringList{b, a}; }},
-            {CConverterDlg::ID_LIST_MOVE_UP, [&] { f->list()->SelectRow(1); }, [&] { return f->Paths() == QStringList{a, b}; }},
+            {CConverterDlg::IDC_ADD_SMALL, [&] { pickers = pickerCount(); },
+             [&] { return pickerCount() == pickers + 1; }},
+            {CConverterDlg::ID_LIST_ADD, [&] { pickers = pickerCount(); },
+             [&] { return pickerCount() == pickers + 1; }},
+            {CConverterDlg::IDC_MOVE_DOWN, [&] { f->list()->SelectRow(0); },
+             [&] {
+                 return f->Paths() == QStringList{b, a};
+             }},
+            {CConverterDlg::ID_LIST_MOVE_DOWN, [&] { f->list()->SelectRow(0); },
+             [&] {
+                 return f->Paths() == QStringList{a, b};
+             }},
+            {CConverterDlg::IDC_MOVE_UP, [&] { f->list()->SelectRow(1); },
+             [&] {
+                 return f->Paths() == QStringList{b, a};
+             }},
+            {CConverterDlg::ID_LIST_MOVE_UP, [&] { f->list()->SelectRow(1); },
+             [&] {
+                 return f->Paths() == QStringList{a, b};
+             }},
             {CConverterDlg::IDC_REMOVE, [&] { f->list()->SelectRow(1); }, [&] { return f->Paths() == QStringList{a}; }},
             {CConverterDlg::ID_LIST_REMOVE, [&] { f->list()->SelectRow(0); }, [&] { return f->Paths().isEmpty(); }},
             {CConverterDlg::IDC_CONVERT, [] {}, [&] { return f->prompts.texts().endsWith("No file in the list"); }},
             {CConverterDlg::IDC_CONVERT_BUTTON, [&] { f->prompts.shown.clear(); },
              [&] { return f->prompts.texts() == QStringList{"No file in the list"}; }},
-            {CConverterDlg::IDC_CHANGE_FOLDER, [] {}, [&] { return f->prompts.pickerTitles.endsWith("Select a temporary folder"); }},
+            {CConverterDlg::IDC_CHANGE_FOLDER, [] {},
+             [&] { return f->prompts.pickerTitles.endsWith("Select a temporary folder"); }},
             {CConverterDlg::ID_HELP_ABOUT, closeAbout, [&] { return aboutShown == 1; }},
             {CConverterDlg::ID_HELP_HOME_PAGE, [] {}, [&] { return m_urls.opened == QList<QUrl>{QUrl(kHomePageUrl)}; }},
             {CConverterDlg::IDC_HELP,
@@ -111,8 +128,10 @@ private slots:
     void windowMenuAboutShowsTheVersion_data() {
         QTest::addColumn<QString>("versionFile");
         QTest::addColumn<QString>("label");
-        QTest::newRow("no version.ini") << "" << "Quor Zodi Converter 1.00";
-        QTest::newRow("version.ini") << "[General]\nVersion=2.1\n" << "Quor Zodi Converter 2.1";
+        QTest::newRow("no version.ini") << ""
+                                        << "Quor Zodi Converter 1.00";
+        QTest::newRow("version.ini") << "[General]\nVersion=2.1\n"
+                                     << "Quor Zodi Converter 2.1";
     }
     void windowMenuAboutShowsTheVersion() {
         QFETCH(QString, versionFile);
@@ -138,9 +157,12 @@ private slots:
     void changeFolderAppendsOneSlash_data() {
         QTest::addColumn<QString>("picked");
         QTest::addColumn<QString>("shown");
-        QTest::newRow("cancelled") << "" << "/before/";
-        QTest::newRow("a folder") << "/data/videos" << "/data/videos/";
-        QTest::newRow("the root") << "/" << "/";
+        QTest::newRow("cancelled") << ""
+                                   << "/before/";
+        QTest::newRow("a folder") << "/data/videos"
+                                  << "/data/videos/";
+        QTest::newRow("the root") << "/"
+                                  << "/";
     }
     void changeFolderAppendsOneSlash() {
         QFETCH(QString, picked);

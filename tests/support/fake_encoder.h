@@ -18,7 +18,7 @@ class FakeEncoder {
 public:
     explicit FakeEncoder(const std::filesystem::path& programDir) : m_dir(programDir) {
         std::filesystem::create_directories(m_dir / "scenario");
-        WriteFile((m_dir / "zezozov").string(), R"(#!/bin/sh
+        WriteFile((m_dir / "zezozov").string(), R"sh(#!/bin/sh
 here=$(dirname "$0")
 echo "$*" >> "$here/runs.log"
 in="$1"; out="$3"
@@ -28,7 +28,7 @@ fail() { echo "$1" >&2; exit 4; }
 scenario="$here/scenario/$(basename "$in")"
 [ -f "$scenario" ] && . "$scenario"
 exit 0
-)");
+)sh");
         std::filesystem::permissions(m_dir / "zezozov", std::filesystem::perms::owner_all);
     }
 
