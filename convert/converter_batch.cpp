@@ -153,8 +153,7 @@ void CConverterDlg::OnConvert() {
     m_progressWindow->SetStatusText(QString::fromLatin1(kInitialProgressText));
     m_progressWindow->SetRange(0, 1000);
     m_progressWindow->SetPos(0);
-    m_progressWindow->move(geometry().center() - m_progressWindow->rect().center());
-    m_progressWindow->show();
+    m_progressWindow->ShowOverOwner();
 
     // Never delete or overwrite a file the batch itself reads.
     QSet<QString> sources;

@@ -89,7 +89,6 @@ void EncoderProcess::ReadReports() {
         const int reply = m_onReport ? m_onReport(code, clamped) : 0;
         if (m_process.state() == QProcess::Running)
             m_process.write(reply == 1 ? "1\n" : "0\n");
-        emit reportHandled(code, clamped, reply);
         m_pendingOut += m_process.readAllStandardOutput();
     }
     m_inReport = false;

@@ -39,10 +39,6 @@ public:
     // Ends the encoder without its cooperation: a terminate request, then a kill after a short grace time.
     void Kill();
 
-signals:
-    // Emitted once per report, after the reply went out. For observers such as tests.
-    void reportHandled(unsigned code, int value, int reply);
-
 private:
     void ReadReports();
     void ReadErrors();

@@ -11,16 +11,11 @@
 #include "convert/encoder_reports.h"
 
 CProgressDlg::CProgressDlg(QWidget* owner)
-    : QDialog(nullptr, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint) {
+    : QDialog(nullptr, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint), m_owner(owner) {
     setWindowTitle(QStringLiteral("Quor Zodi Converter"));
     setFixedSize(DialogUnitsToPixels(this, QRect(0, 0, 302, 79)).size());
-    if (owner) {
+    if (owner)
         setWindowIcon(owner->windowIcon());
-        // Stay above the owner and be centred on it, as an owned window.
-        winId();
-        if (owner->window()->windowHandle())
-            windowHandle()->setTransientParent(owner->window()->windowHandle());
-    }
 
     m_statusText = new QLabel(QStringLiteral("Static"), this);
     SetControlId(m_statusText, IDC_STATUS_TEXT);
@@ -42,6 +37,17 @@ CProgressDlg::CProgressDlg(QWidget* owner)
     cancel->setAutoDefault(false);
     PlaceInDialogUnits(this, cancel, 216, 60, 55, 15);
     connect(cancel, &QPushButton::clicked, this, &CProgressDlg::OnCancel);
+}
+
+void CProgressDlg::ShowOverOwner() {
+    if (m_owner) {
+        QWidget* ownerWindow = m_owner->window();
+        winId();
+        if (ownerWindow->windowHandle())
+            windowHandle()->setTransientParent(ownerWindow->windowHandle());
+        move(ownerWindow->geometry().center() - rect().center());
+    }
+    show();
 }
 
 void CProgressDlg::SetStatusText(const QString& text) {

@@ -17,6 +17,9 @@ public:
     // main window, and a disabled parent would take Cancel down with it.
     explicit CProgressDlg(QWidget* owner);
 
+    // Shows the window centred on its owner and kept above it.
+    void ShowOverOwner();
+
     void SetStatusText(const QString& text);
     QString StatusText() const;
     void SetRange(int low, int high);
@@ -37,6 +40,7 @@ protected:
 private:
     void OnCancel();
 
+    QWidget* m_owner = nullptr;
     QLabel* m_statusText = nullptr;
     QProgressBar* m_progressBar = nullptr;
 };

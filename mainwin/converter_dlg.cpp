@@ -256,6 +256,12 @@ bool CConverterDlg::OnCommand(int id) {
     return m_commands.Route(id);
 }
 
+void CConverterDlg::reject() {
+    if (!isEnabled() || m_probing)
+        return;
+    QDialog::reject();
+}
+
 void CConverterDlg::OnSysCommand(int id) {
     if ((id & 0xFFF0) == IDM_ABOUTBOX)
         OnAbout();

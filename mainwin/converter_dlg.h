@@ -94,6 +94,9 @@ public:
     void SetStallTimeoutForTest(int ms) { m_stallTimeoutMs = ms; }
     void SetCursorSourceForTest(std::function<QPoint()> cursorPos) { m_cursorPos = std::move(cursorPos); }
 
+    // Escape and the close box end the program, but not in the middle of a batch or a probe.
+    void reject() override;
+
 signals:
     // A command's handler is about to run. For observers such as tests.
     void commandRouted(int id);

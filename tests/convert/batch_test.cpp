@@ -145,8 +145,14 @@ private slots:
             m_ticks.push_back(t);
 
         bool disabledDuringBatch = false;
-        connect(progress(), &CProgressDlg::statusTextChanged, this, [&] { disabledDuringBatch = !m_dlg->isEnabled(); });
+        bool stayedOpen = true;
+        connect(progress(), &CProgressDlg::statusTextChanged, this, [&] {
+            disabledDuringBatch = !m_dlg->isEnabled();
+            m_dlg->close(); // the close box does not end the program under a running batch
+            stayedOpen = stayedOpen && m_dlg->isVisible();
+        });
         convert();
+        QVERIFY(stayedOpen);
 
         QCOMPARE(m_texts, texts);
         QCOMPARE(m_bars, bars);
