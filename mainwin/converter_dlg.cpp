@@ -176,6 +176,7 @@ void CConverterDlg::CreateControls() {
 
     auto* folderLabel = new QLabel(tr("Output folder"), this);
     PlaceInDialogUnits(this, folderLabel, 15, 230, 57, 8);
+    folderLabel->adjustSize(); // fonts here run wider than the template's; a label must not lose letters
     m_outputFolderEdit = new QLineEdit(this);
     SetControlId(m_outputFolderEdit, IDC_OUTPUT_FOLDER);
     m_outputFolderEdit->setMaxLength(255);
@@ -207,6 +208,7 @@ void CConverterDlg::CreateControls() {
                                   LabelSpec{"Aspect ratio", {186, 270, 49, 8}}}) {
         auto* label = new QLabel(QString::fromLatin1(spec.text), this);
         PlaceInDialogUnits(this, label, spec.dlu.x(), spec.dlu.y(), spec.dlu.width(), spec.dlu.height());
+        label->adjustSize();
     }
 
     // The combo boxes' heights in the template are those of their open lists; closed, they are one line.

@@ -2,8 +2,10 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QPushButton>
 #include <QtTest>
 
+#include "convert/progress_dialog.h"
 #include "support/main_window_fixture.h"
 
 // The whole flow with the real encoder and FFmpeg: files picked in the open-file dialog are probed and
@@ -33,13 +35,18 @@ class AddAndConvertTest : public QObject {
         return {};
     }
 
-private slots:
-    void pickedFilesAreListedAndConverted() {
-        MainWindowFixture f;
+    // Puts the real encoder where the program looks for it.
+    static void UseRealEncoder(MainWindowFixture& f) {
         const std::filesystem::path encoder = std::filesystem::path(qgetenv("QZC_BIN_DIR").toStdString()) / "zezozov";
         QVERIFY(std::filesystem::exists(encoder));
         std::filesystem::remove(f.tmp.file("zezozov"));
         std::filesystem::create_symlink(encoder, f.tmp.file("zezozov"));
+    }
+
+private slots:
+    void pickedFilesAreListedAndConverted() {
+        MainWindowFixture f;
+        UseRealEncoder(f);
 
         const QString first = QString::fromStdString(f.tmp.file("src/first clip.mpg"));
         const QString second = QString::fromStdString(f.tmp.file("src/second.avi"));
@@ -84,6 +91,33 @@ private slots:
             QCOMPARE(Stream(probe, "audio").isEmpty(), !e.audio);
         }
         QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden).size(), 2);
+    }
+
+    void cancelStopsTheRealEncoder() {
+        MainWindowFixture f;
+        UseRealEncoder(f);
+        const QString clip = QString::fromStdString(f.tmp.file("src/long.avi"));
+        Run("ffmpeg", {"-v", "error", "-f", "lavfi", "-i", "testsrc=size=640x480:rate=25:duration=30", "-f", "lavfi",
+                       "-i", "sine=duration=30", "-c:v", "mpeg4", "-q:v", "5", "-c:a", "mp2", clip});
+        f.AddThroughPicker({clip});
+        QCOMPARE(f.list()->RowCount(), 1);
+
+        const QString folder = QString::fromStdString(f.tmp.file("out/"));
+        FindControl<QLineEdit>(f.dlg.get(), CConverterDlg::IDC_OUTPUT_FOLDER)->setText(folder);
+        conversionSettings.outputFormat = 7; // DVD, slow enough to be stopped midway
+        conversionSettings.tvMode = 1;
+        // Cancel as soon as the first progress shows; the next report asks, and Yes stops the encoder.
+        connect(f.dlg->progressWindow(), &CProgressDlg::statusTextChanged, f.dlg.get(), [&](const QString& text) {
+            if (text.startsWith("Total time:") && text.contains(";Elapsed"))
+                QTest::mouseClick(FindControl<QPushButton>(f.dlg->progressWindow(), CProgressDlg::IDC_CANCEL),
+                                  Qt::LeftButton);
+        });
+        f.prompts.setNextAnswer(Prompts::AnswerYes);
+        QVERIFY(f.dlg->OnCommand(CConverterDlg::IDC_CONVERT_BUTTON));
+
+        QCOMPARE(f.prompts.texts(), QStringList{"Do you really want to stop?"});
+        QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList());
+        QVERIFY(f.dlg->isEnabled());
     }
 };
 
