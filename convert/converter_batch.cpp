@@ -1,5 +1,6 @@
 // The main window's conversion work: the batch over the list, the encoder runs and their reports.
 
+#include <QDir>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QSet>
@@ -28,6 +29,17 @@ QString CanonicalOrAbsolute(const QString& path) {
     const QFileInfo info(path);
     const QString canonical = info.canonicalFilePath();
     return canonical.isEmpty() ? info.absoluteFilePath() : canonical;
+}
+
+// `folder` with "~" and relative paths taken from the home folder; an empty text stays empty.
+QString AbsoluteFolder(const QString& folder) {
+    if (folder.isEmpty())
+        return folder;
+    if (folder == QLatin1String("~") || folder.startsWith(QLatin1String("~/")))
+        return QDir::homePath() + folder.mid(1);
+    if (QDir::isRelativePath(folder))
+        return QDir::homePath() + QLatin1Char('/') + folder;
+    return folder;
 }
 
 } // namespace
@@ -139,9 +151,15 @@ void CConverterDlg::OnConvert() {
         m_prompts.MessageBox(this, tr("No file in the list"));
         return;
     }
-    m_outputFolder = m_outputFolderEdit->text().left(255).toStdString();
+    const QString typed = m_outputFolderEdit->text().left(255);
+    // The batch makes the output folder the current one, so a relative folder would mean a different place
+    // every time: it is taken from the home folder, as a file manager would, and shown as such.
+    const QString folder = AbsoluteFolder(typed);
+    if (folder != typed && folder.size() <= 255)
+        m_outputFolderEdit->setText(folder);
+    m_outputFolder = m_outputFolderEdit->text().toStdString();
     if (EnsureFolder(m_outputFolder) == -1) {
-        m_prompts.MessageBox(this, tr("Fail to create tmp folder %1").arg(QString::fromStdString(m_outputFolder)));
+        m_prompts.MessageBox(this, tr("Fail to create tmp folder %1").arg(typed));
         return;
     }
 

@@ -294,6 +294,35 @@ private slots:
         QCOMPARE(m_encoder->Runs().size(), 1);
     }
 
+    void relativeFoldersAreTakenFromHome_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("underHome");
+        QTest::newRow("relative") << "videos/out/"
+                                  << "videos/out/";
+        QTest::newRow("tilde") << "~/clips"
+                               << "clips";
+    }
+    void relativeFoldersAreTakenFromHome() {
+        QFETCH(QString, typed);
+        QFETCH(QString, underHome);
+        const QByteArray oldHome = qgetenv("HOME");
+        const QString home = QString::fromStdString(m_tmp->file("home"));
+        qputenv("HOME", home.toUtf8());
+        listFiles({{"a.avi", 10}});
+        m_encoder->Script("a.avi", "produce");
+        auto* edit = FindControl<QLineEdit>(m_dlg.get(), CConverterDlg::IDC_OUTPUT_FOLDER);
+        edit->setText(typed);
+        convert();
+        // A second batch lands in the same place, although the first one changed the current folder.
+        convert();
+        qputenv("HOME", oldHome);
+
+        QCOMPARE(edit->text(), home + "/" + underHome);
+        QCOMPARE(QString::fromStdString(m_dlg->outputFolder()), edit->text());
+        QVERIFY(QFile::exists(home + "/" + underHome + (underHome.endsWith('/') ? "" : "/") + "a.avi"));
+        QCOMPARE(m_encoder->Runs().size(), 2);
+    }
+
     void neverDeletesAFileOfTheBatch() {
         // Converting into the sources' own folder: a.avi would become a_avi.avi, which is itself listed.
         listFiles({{"a.avi", 10}, {"a_avi.avi", 10}});
