@@ -56,8 +56,10 @@ std::pair<std::string, std::string> ScaleSize(const ScaleJob& scale) {
 }
 
 std::string VideoFilter(const EncodeJob& job) {
+    // Keeping the source's size: 4:2:0 pictures, and the Xvid and WMV encoders, need an even width and height,
+    // so an odd source loses its last column or row rather than failing to convert.
     if (!job.scale)
-        return {};
+        return "crop=trunc(iw/2)*2:trunc(ih/2)*2";
     const ScaleJob& scale = *job.scale;
     auto [w, h] = ScaleSize(scale);
     std::string chain = "scale=w=" + w + ":h=" + h + ":flags=" + job.scaler;

@@ -77,6 +77,7 @@ CLIPS = {
     "ntsc": ("640x480", "30000/1001", None, None),
     "film": ("352x288", "24000/1001", (1, 48000), None),
     "wide": ("720x576", "25", (2, 48000), "64/45"),  # anamorphic 16:9
+    "odd": ("175x143", "25", (2, 44100), None),  # an odd size kept as it is
 }
 
 # One row per conversion: clip, format, parameter-text inputs, then what ffprobe must read back from the output:
@@ -131,6 +132,9 @@ CASES = [
      2, 44100, None),
     ("wide", ASF, dict(vb=768, ab=128, rate=1000, vcodec=2, acodec=0, width=320, height=240, spare_width=20),
      "wmv2", 320, 240, None, "wmav1", 2, 44100, None),
+    # Sources of odd size lose a column and a row: these encoders take even sizes only.
+    ("odd", XVID, dict(vb=1000, ab=128, rate=25, acodec=0), "mpeg4", 174, 142, "25/1", "mp3", 2, 44100, None),
+    ("odd", WMV, dict(vb=768, ab=128, rate=1000, acodec=1), "wmv2", 174, 142, None, "wmav2", 2, 44100, None),
 ]
 
 # case: (picture rows, first picture row). A 4:3 source in 720 x 576: 540 rows; 16:9 anamorphic sources fitted by
