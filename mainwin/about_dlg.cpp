@@ -10,10 +10,10 @@
 
 namespace {
 const char* const kLegalNotice[] = {
-    "Quor Zodi Converter is protected by copyright law and international treaties.",
-    "Copying or passing on this program, or any part of it, without the",
-    "written permission of its authors is not allowed and may lead to",
-    "civil and criminal penalties.",
+    "This program is protected by copyright law and international",
+    "treaties. Copying or passing it on, in whole or in part, without",
+    "the written permission of its authors is not allowed and may",
+    "lead to civil and criminal penalties.",
     "Copyright (c) 2026 the Quor Zodi Converter developers.",
 };
 
@@ -73,6 +73,9 @@ CAboutDlg::CAboutDlg(const QString& programVersion, QWidget* parent) : QDialog(p
     m_version->setText(QStringLiteral("Quor Zodi Converter %1").arg(programVersion));
     Skin::RemoveWindowSkin(homePage);
     Skin::RemoveWindowSkin(support);
+    // This font runs wider than the template's: a link is never cut short.
+    homePage->adjustSize();
+    support->adjustSize();
 }
 
 QString CAboutDlg::VersionText() const {
