@@ -1,11 +1,9 @@
 #include "app/dialog_template.h"
 
 #include <QFontMetrics>
-#include <QVariant>
 #include <QWidget>
 
 namespace {
-const char* const kIdProperty = "controlId";
 
 QSize BaseUnits(const QWidget* dialog) {
     const QFontMetrics fm(dialog->font());
@@ -27,12 +25,7 @@ void PlaceInDialogUnits(QWidget* dialog, QWidget* control, int x, int y, int wid
 }
 
 void SetControlId(QWidget* control, int id) {
-    control->setProperty(kIdProperty, id);
     control->setObjectName(QStringLiteral("idc%1").arg(id));
-}
-
-int ControlId(const QWidget* control) {
-    return control->property(kIdProperty).toInt();
 }
 
 QWidget* FindControl(const QWidget* dialog, int id) {

@@ -11,7 +11,6 @@ QRect DialogUnitsToPixels(const QWidget* dialog, const QRect& dialogUnits);
 
 // Tags a control with its template id, so routing and tests can find it by that id.
 void SetControlId(QWidget* control, int id);
-int ControlId(const QWidget* control);
 QWidget* FindControl(const QWidget* dialog, int id);
 
 template <typename T>

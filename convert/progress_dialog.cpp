@@ -67,10 +67,6 @@ void CProgressDlg::SetPos(int pos) {
     m_progressBar->setValue(pos);
 }
 
-int CProgressDlg::Pos() const {
-    return m_progressBar->value();
-}
-
 void CProgressDlg::closeEvent(QCloseEvent* event) {
     event->ignore();
     OnCancel();

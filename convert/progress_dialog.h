@@ -24,7 +24,6 @@ public:
     QString StatusText() const;
     void SetRange(int low, int high);
     void SetPos(int pos);
-    int Pos() const;
 
     // Enter does nothing: the window only closes when the batch is over.
     void accept() override {}

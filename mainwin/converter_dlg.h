@@ -70,7 +70,6 @@ public:
     void OnSysCommand(int id);
 
     const std::string& outputFolder() const { return m_outputFolder; }
-    const std::string& programVersion() const { return m_programVersion; }
     CProgressDlg* progressWindow() const { return m_progressWindow; }
     CVideoFileList* fileList() const { return m_fileList; }
     bool IsProbing() const { return m_probing; }
