@@ -1,13 +1,13 @@
 #include "app/converter_app.h"
 
-#include "app/program_dir.h"
-#include "app/prompts.h"
-#include "app/skin.h"
+#include "settings/program_dir.h"
+#include "controls/prompts.h"
+#include "controls/skin.h"
 #include "mainwin/converter_dlg.h"
 
 CConverterApp::CConverterApp(Prompts* prompts) : m_prompts(prompts), m_ownsPrompts(prompts == nullptr) {
     if (m_ownsPrompts)
-        m_prompts = new QtPrompts;
+        m_prompts = new QtPrompts(QString::fromStdString(GetApplicationName()));
 }
 
 CConverterApp::~CConverterApp() {

@@ -1,7 +1,7 @@
 #include <QApplication>
 
 #include "app/converter_app.h"
-#include "app/program_dir.h"
+#include "settings/program_dir.h"
 
 int main(int argc, char** argv) {
     QApplication qt(argc, argv);

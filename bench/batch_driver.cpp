@@ -12,10 +12,10 @@
 #include <QApplication>
 #include <QLineEdit>
 
-#include "app/conversion_settings.h"
-#include "app/dialog_template.h"
-#include "app/program_dir.h"
-#include "app/prompts.h"
+#include "settings/conversion_settings.h"
+#include "controls/dialog_template.h"
+#include "settings/program_dir.h"
+#include "controls/prompts.h"
 #include "convert/file_table.h"
 #include "mainwin/converter_dlg.h"
 

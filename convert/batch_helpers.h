@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "app/conversion_settings.h"
+#include "settings/conversion_settings.h"
 #include "convert/parameter_text.h"
 
 // "avi", "mpeg", "vob", "wmv" or "asf": the file extension of an output format ("avi" for unknown values).

@@ -6,9 +6,9 @@
 #include <QSet>
 #include <QTimer>
 
-#include "app/conversion_settings.h"
-#include "app/program_dir.h"
-#include "app/prompts.h"
+#include "settings/conversion_settings.h"
+#include "settings/program_dir.h"
+#include "controls/prompts.h"
 #include "convert/batch_helpers.h"
 #include "convert/encoder_reports.h"
 #include "convert/progress_dialog.h"

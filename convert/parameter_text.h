@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/conversion_settings.h"
+#include "settings/conversion_settings.h"
 
 // The values derived from the settings before each encoder run.
 struct DerivedValues {

@@ -7,7 +7,7 @@
 #include <QPushButton>
 #include <QWindow>
 
-#include "app/dialog_template.h"
+#include "controls/dialog_template.h"
 #include "convert/encoder_reports.h"
 
 CProgressDlg::CProgressDlg(QWidget* owner)

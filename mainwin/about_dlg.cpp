@@ -5,8 +5,8 @@
 #include <QLabel>
 #include <QPushButton>
 
-#include "app/dialog_template.h"
-#include "app/skin.h"
+#include "controls/dialog_template.h"
+#include "controls/skin.h"
 
 namespace {
 const char* const kLegalNotice[] = {

@@ -17,11 +17,11 @@
 #include <QToolButton>
 #include <QUrl>
 
-#include "app/conversion_settings.h"
-#include "app/dialog_template.h"
-#include "app/program_dir.h"
-#include "app/prompts.h"
-#include "app/skin.h"
+#include "settings/conversion_settings.h"
+#include "controls/dialog_template.h"
+#include "settings/program_dir.h"
+#include "controls/prompts.h"
+#include "controls/skin.h"
 #include "convert/encoder_reports.h"
 #include "convert/progress_dialog.h"
 #include "mainwin/about_dlg.h"

@@ -7,7 +7,7 @@
 #include <QDialog>
 #include <QPoint>
 
-#include "app/command_target.h"
+#include "controls/command_target.h"
 #include "convert/encoder_process.h"
 #include "convert/parameter_text.h"
 

@@ -5,9 +5,9 @@
 #include <QFileInfo>
 #include <QMenu>
 
-#include "app/conversion_settings.h"
-#include "app/prompts.h"
-#include "app/skin.h"
+#include "settings/conversion_settings.h"
+#include "controls/prompts.h"
+#include "controls/skin.h"
 #include "convert/batch_helpers.h"
 #include "convert/encoder_reports.h"
 #include "mainwin/converter_dlg.h"

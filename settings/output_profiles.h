@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/conversion_settings.h"
+#include "settings/conversion_settings.h"
 
 // The ten output formats, in list order; the number is what `outputFormat` stores.
 enum OutputFormat {

@@ -5,10 +5,10 @@
 #include <QTimer>
 #include <QtTest>
 
-#include "app/conversion_settings.h"
+#include "settings/conversion_settings.h"
 #include "app/converter_app.h"
-#include "app/dialog_template.h"
-#include "app/program_dir.h"
+#include "controls/dialog_template.h"
+#include "settings/program_dir.h"
 #include "mainwin/converter_dlg.h"
 #include "support/scripted_prompts.h"
 #include "support/temp_dir.h"

@@ -5,9 +5,9 @@
 #include <QPushButton>
 #include <QtTest>
 
-#include "app/conversion_settings.h"
-#include "app/dialog_template.h"
-#include "app/program_dir.h"
+#include "settings/conversion_settings.h"
+#include "controls/dialog_template.h"
+#include "settings/program_dir.h"
 #include "convert/encoder_reports.h"
 #include "convert/file_table.h"
 #include "convert/progress_dialog.h"

@@ -6,9 +6,9 @@
 #include <QLineEdit>
 #include <QTimer>
 
-#include "app/conversion_settings.h"
-#include "app/dialog_template.h"
-#include "app/program_dir.h"
+#include "settings/conversion_settings.h"
+#include "controls/dialog_template.h"
+#include "settings/program_dir.h"
 #include "convert/encoder_reports.h"
 #include "convert/file_table.h"
 #include "mainwin/converter_dlg.h"

@@ -4,7 +4,7 @@
 #include <QString>
 #include <QStringList>
 
-#include "app/prompts.h"
+#include "controls/prompts.h"
 
 // Test-only stand-in for the message boxes and pickers: records every text shown and gives the answers
 // queued with setNext*; with nothing queued a box answers OK (or Yes for a yes/no question) and a picker

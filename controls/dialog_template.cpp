@@ -1,4 +1,4 @@
-#include "app/dialog_template.h"
+#include "controls/dialog_template.h"
 
 #include <QFontMetrics>
 #include <QWidget>

@@ -1,4 +1,4 @@
-#include "app/skin.h"
+#include "controls/skin.h"
 
 #include <QAction>
 #include <QApplication>
@@ -6,7 +6,7 @@
 #include <QMenu>
 #include <QStyle>
 
-#include "app/command_target.h"
+#include "controls/command_target.h"
 
 // The resources live in the ui library, a static library: they must be registered by hand.
 void InitProgramResources() {

@@ -5,8 +5,8 @@
 #include <QTimer>
 #include <QtTest>
 
-#include "app/command_target.h"
-#include "app/skin.h"
+#include "controls/command_target.h"
+#include "controls/skin.h"
 
 namespace {
 class RecordingTarget : public CommandTarget {

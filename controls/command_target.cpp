@@ -1,4 +1,4 @@
-#include "app/command_target.h"
+#include "controls/command_target.h"
 
 bool CommandRouter::Route(int id) const {
     const auto it = m_handlers.find(id);

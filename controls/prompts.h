@@ -1,5 +1,7 @@
 #pragma once
 
+#include <utility>
+
 #include <QString>
 #include <QStringList>
 
@@ -27,7 +29,12 @@ public:
 // The real thing: QMessageBox and QFileDialog.
 class QtPrompts : public Prompts {
 public:
+    // `applicationName` is the caption of boxes that name none of their own.
+    explicit QtPrompts(QString applicationName) : m_applicationName(std::move(applicationName)) {}
     int MessageBox(QWidget* owner, const QString& text, const QString& caption, Buttons buttons, Icon icon) override;
     QStringList OpenFileNames(QWidget* owner, const QString& title, const QString& filter) override;
     QString ExistingDirectory(QWidget* owner, const QString& title, const QString& start) override;
+
+private:
+    QString m_applicationName;
 };

@@ -1,13 +1,11 @@
-#include "app/prompts.h"
+#include "controls/prompts.h"
 
 #include <QFileDialog>
 #include <QMessageBox>
 
-#include "app/program_dir.h"
-
 int QtPrompts::MessageBox(QWidget* owner, const QString& text, const QString& caption, Buttons buttons, Icon icon) {
     QMessageBox box(owner);
-    box.setWindowTitle(caption.isEmpty() ? QString::fromStdString(GetApplicationName()) : caption);
+    box.setWindowTitle(caption.isEmpty() ? m_applicationName : caption);
     box.setText(text);
     switch (icon) {
     case InformationIcon:

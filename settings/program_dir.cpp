@@ -1,4 +1,4 @@
-#include "app/program_dir.h"
+#include "settings/program_dir.h"
 
 namespace {
 std::string& ProgramPath() {

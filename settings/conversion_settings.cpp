@@ -1,9 +1,9 @@
-#include "app/conversion_settings.h"
+#include "settings/conversion_settings.h"
 
 #include <array>
 #include <cstdlib>
 
-#include "app/ini_file.h"
+#include "settings/ini_file.h"
 
 ConversionSettings conversionSettings;
 

@@ -6,7 +6,7 @@
 #include <QTimer>
 #include <QtTest>
 
-#include "app/prompts.h"
+#include "controls/prompts.h"
 #include "support/temp_dir.h"
 
 // The real open-file dialog, as the list's Add uses it.
@@ -39,7 +39,7 @@ private slots:
             close.dismiss();
             QMetaObject::invokeMethod(dialog, "accept", Qt::QueuedConnection);
         });
-        QtPrompts prompts;
+        QtPrompts prompts("quor-zodi-converter");
         const QStringList picked =
             prompts.OpenFileNames(nullptr, "Import video files",
                                   "All support files (*.zodi *.avi *.div *.xvid *.mpeg *.mpg *.wmv *.asf *.asx)");

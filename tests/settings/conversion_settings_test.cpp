@@ -1,11 +1,11 @@
-#include "app/conversion_settings.h"
+#include "settings/conversion_settings.h"
 
 #include <cstdlib>
 #include <filesystem>
 
 #include <gtest/gtest.h>
 
-#include "app/program_dir.h"
+#include "settings/program_dir.h"
 #include "support/temp_dir.h"
 
 namespace {
