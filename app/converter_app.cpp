@@ -23,7 +23,7 @@ bool CConverterApp::InitInstance() {
     ShowTipOfTheDayAtStartup();
 
     {
-        CConverterDlg dlg(*m_prompts);
+        CConverterDlg dlg(m_settings, *m_prompts);
         dlg.exec();
     } // the dialog saves the settings as it goes
     return false;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "settings/conversion_settings.h"
+
 class Prompts;
 
 // Owns the process from start to end: readies the skin, runs the main dialog modally (which loads the
@@ -19,6 +21,8 @@ private:
     // The tip-of-the-day dialog is shown here at start-up once it exists; until then there is nothing to show.
     void ShowTipOfTheDayAtStartup();
 
+    // The run's one settings record: the main dialog loads it, its controls edit it, the batch reads it.
+    ConversionSettings m_settings;
     Prompts* m_prompts;
     bool m_ownsPrompts;
 };

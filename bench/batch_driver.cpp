@@ -49,17 +49,18 @@ int main(int argc, char** argv) {
     SetProgramPath(std::string(argv[1]) + "/quor-zodi-converter");
 
     SilentPrompts prompts;
-    CConverterDlg dlg(prompts);
+    ConversionSettings settings;
+    CConverterDlg dlg(settings, prompts);
     dlg.show();
     QStringList files;
     for (int i = 4; i < argc; ++i)
         files << QString::fromLocal8Bit(argv[i]);
     dlg.AddFiles(files);
-    if (fileTable.fileCount != files.size()) {
+    if (dlg.files().fileCount != files.size()) {
         std::fprintf(stderr, "probing failed: %s\n", qPrintable(prompts.texts.join('\n')));
         return 1;
     }
-    conversionSettings.outputFormat = std::atoi(argv[3]);
+    settings.outputFormat = std::atoi(argv[3]);
     FindControl<QLineEdit>(&dlg, CConverterDlg::IDC_OUTPUT_FOLDER)->setText(QString::fromLocal8Bit(argv[2]));
     prompts.texts.clear();
 

@@ -78,19 +78,19 @@ std::string MakeOutputPath(const std::string& outputFolder, const std::string& i
     return stem + "_" + inputExtension + "." + extension;
 }
 
-void ComputeLetterboxSpare(const ConversionSettings& settings, DerivedValues& derived, int sourceWidth,
-                           int sourceHeight, int& spareWidth, int& spareHeight) {
+LetterboxSpare ComputeLetterboxSpare(const ConversionSettings& settings, int sourceWidth, int sourceHeight) {
+    DerivedValues derived;
     DeriveFrameSize(settings, derived);
-    spareWidth = 0;
-    spareHeight = 0;
+    LetterboxSpare spare;
     const std::int64_t w = derived.frameWidth;
     const std::int64_t h = derived.frameHeight;
     // A source that never reported its size gets no room rather than a division by zero.
     if (settings.letterbox == 0 || w == 0 || h == 0 || sourceWidth <= 0 || sourceHeight <= 0)
-        return;
+        return spare;
     // 64-bit products so that an absurd source size can't overflow; C++ division truncates toward zero.
-    spareWidth = ClampToInt32(w - h * sourceWidth / sourceHeight);
-    spareHeight = ClampToInt32(h - w * sourceHeight / sourceWidth);
+    spare.width = ClampToInt32(w - h * sourceWidth / sourceHeight);
+    spare.height = ClampToInt32(h - w * sourceHeight / sourceWidth);
+    return spare;
 }
 
 int EnsureFolder(std::string folder) {

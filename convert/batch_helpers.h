@@ -14,11 +14,15 @@ const char* OutputExtension(int outputFormat);
 // name ("movie_avi.avi"); a file name without a dot gets the extension appended.
 std::string MakeOutputPath(const std::string& outputFolder, const std::string& inputPath, int outputFormat);
 
-// Derives the frame size into `derived`, then the letter-box room for a source of the given size: a positive
-// spareWidth leaves room at the sides, a positive spareHeight above and below. Both 0 without letter box,
-// with a 0 x 0 frame size, or when the source size is unknown (0).
-void ComputeLetterboxSpare(const ConversionSettings& settings, DerivedValues& derived, int sourceWidth,
-                           int sourceHeight, int& spareWidth, int& spareHeight);
+// Letter-box room for one file: a positive width leaves room at the sides, a positive height above and below.
+struct LetterboxSpare {
+    int width = 0;
+    int height = 0;
+};
+
+// The letter-box room for a source of the given size in the frame size the settings ask for. Both 0 without
+// letter box, with a 0 x 0 frame size, or when the source size is unknown (0).
+LetterboxSpare ComputeLetterboxSpare(const ConversionSettings& settings, int sourceWidth, int sourceHeight);
 
 // Makes sure `folder` exists (creating every missing level) and makes it the current directory.
 // 0 on success, -1 on failure.

@@ -4,7 +4,7 @@
 #include <QEventLoop>
 #include <QTimer>
 
-#include "encoder/exit_status.h"
+#include "encoder/protocol.h"
 
 namespace {
 // How much of the encoder's error output is kept for the failure message.

@@ -6,8 +6,6 @@
 
 #include "convert/batch_helpers.h"
 
-BatchState batchState;
-
 int StoreProbeReport(FileTable& table, BatchState& batch, unsigned code, std::int32_t value) {
     if (code < NOTIFY_DURATION || code > NOTIFY_FRAME_RATE)
         return 0;

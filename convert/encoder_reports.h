@@ -4,15 +4,7 @@
 #include <string>
 
 #include "convert/file_table.h"
-
-// The codes of the encoder's reports.
-enum NotifyCode : unsigned {
-    NOTIFY_DURATION = 1,   // playing time in whole seconds
-    NOTIFY_WIDTH = 2,      // frame width in pixels
-    NOTIFY_HEIGHT = 3,     // frame height in pixels
-    NOTIFY_FRAME_RATE = 4, // frames per second x 10 000 000
-    NOTIFY_POSITION = 6,   // seconds of the current file done so far
-};
+#include "encoder/protocol.h"
 
 // State shared by a running batch and the encoder's reports.
 struct BatchState {
@@ -24,8 +16,6 @@ struct BatchState {
     double lastPosition = 999; // position of the last report shown; never reset
     int reportCounter = 0;     // position reports, for the pump of every 100th
 };
-
-extern BatchState batchState;
 
 // A fact report (codes 1 to 4): stores the value into the entry the running probe fills, or sets
 // probeFailed for a value that is no usable fact. Other codes change nothing. Answers the reply (always 0).

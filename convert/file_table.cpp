@@ -2,8 +2,6 @@
 
 #include <utility>
 
-FileTable fileTable;
-
 VideoFileEntry* FileTable::ProbeEntry() {
     if (fileCount < 0 || fileCount >= kMaxFiles)
         return nullptr;

@@ -32,5 +32,3 @@ struct FileTable {
     // Swaps two rows (path and all four facts).
     void Swap(int a, int b);
 };
-
-extern FileTable fileTable;

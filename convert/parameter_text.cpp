@@ -295,15 +295,17 @@ std::string VolumeText(int volume) {
     return FormatVolumeLabel(volume) + ":0";
 }
 
-ParameterText BuildParameterText(const ConversionSettings& settings, DerivedValues& derived, const EncoderJob& job) {
+ParameterText BuildParameterText(const ConversionSettings& settings, const EncoderJob& job) {
     ParameterText result;
     for (const std::string* path : {&job.inputPath, &job.outputPath}) {
         result.error = PathProblem(*path);
         if (!result.ok())
             return result;
     }
+    DerivedValues& derived = result.derived;
     DeriveBitrates(settings, derived);
     DeriveFrameRate(settings, job.sourceFrameRate, derived);
+    DeriveFrameSize(settings, derived);
 
     result.text = "\"" + job.inputPath + "\" -o \"" + job.outputPath + "\"";
     result.text += FormatBlock(settings, derived);

@@ -27,30 +27,31 @@ void DeriveFrameSize(const ConversionSettings& settings, DerivedValues& derived)
 // "+0db:0", "-8db:0", ...: the gain part of every audio filter option.
 std::string VolumeText(int volume);
 
-// One encoder run.
+// One encoder run: everything the parameter text depends on besides the settings.
 struct EncoderJob {
     std::string inputPath;
     std::string outputPath;
-    int spareWidth = 0; // letter-box room, see ComputeLetterboxSpare
+    double sourceFrameRate = 0; // the probed rate of the file; 0 while it is being probed
+    int spareWidth = 0;         // letter-box room, see ComputeLetterboxSpare
     int spareHeight = 0;
     int probeOnly = 0; // 1: probe the input, 0: convert it
     std::int64_t windowHandle = 0;
-    double sourceFrameRate = 0;
 };
 
 struct ParameterText {
-    std::string text;  // the whole parameter text; empty when refused
-    std::string error; // why the job was refused (a path that can't be quoted safely); empty on success
+    std::string text;      // the whole parameter text; empty when refused
+    std::string error;     // why the job was refused (a path that can't be quoted safely); empty on success
+    DerivedValues derived; // the encoder values the text was built from
     bool ok() const { return error.empty(); }
 };
 
 inline constexpr std::size_t kMaxPathLength = 255;
 
-// The encoder parameter text for `job`: derives the bit rates and the frame rate into `derived` (the
-// frame size is taken from `derived` as DeriveFrameSize left it), then assembles head, format block,
-// frame-rate option, video filter and tail. A path holding a double quote or a line break, or longer
-// than kMaxPathLength, is refused with a message naming it.
-ParameterText BuildParameterText(const ConversionSettings& settings, DerivedValues& derived, const EncoderJob& job);
+// The encoder parameter text for `job`: derives the bit rates, frame rate and frame size from the settings
+// afresh (nothing carries over from an earlier call), then assembles head, format block, frame-rate option,
+// video filter and tail. A path holding a double quote or a line break, or longer than kMaxPathLength, is
+// refused with a message naming it.
+ParameterText BuildParameterText(const ConversionSettings& settings, const EncoderJob& job);
 
 // Splits a parameter text into arguments: blanks separate, double quotes group (and are dropped).
 std::vector<std::string> SplitParameterText(const std::string& text);

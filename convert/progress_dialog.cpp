@@ -8,10 +8,11 @@
 #include <QWindow>
 
 #include "controls/dialog_template.h"
-#include "convert/encoder_reports.h"
+#include "controls/prompts.h"
 
-CProgressDlg::CProgressDlg(QWidget* owner)
-    : QDialog(nullptr, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint), m_owner(owner) {
+CProgressDlg::CProgressDlg(QWidget* owner, Prompts& prompts)
+    : QDialog(nullptr, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint), m_owner(owner),
+      m_prompts(prompts) {
     setWindowTitle(QStringLiteral("Quor Zodi Converter"));
     setFixedSize(DialogUnitsToPixels(this, QRect(0, 0, 302, 79)).size());
     if (owner)
@@ -67,6 +68,41 @@ void CProgressDlg::SetPos(int pos) {
     m_progressBar->setValue(pos);
 }
 
+void CProgressDlg::BatchStarted(const std::string& text) {
+    // No second command may start on the owner while the batch runs.
+    if (m_owner)
+        m_owner->setEnabled(false);
+    SetStatusText(QString::fromStdString(text));
+    SetRange(0, 1000);
+    SetPos(0);
+    ShowOverOwner();
+}
+
+void CProgressDlg::ShowProgress(const std::string& text, int perMille) {
+    SetStatusText(QString::fromStdString(text));
+    SetPos(perMille);
+}
+
+bool CProgressDlg::ConfirmStop() {
+    return m_prompts.MessageBox(this, tr("Do you really want to stop?"), QString(), Prompts::YesNoButtons,
+                                Prompts::QuestionIcon) == Prompts::AnswerYes;
+}
+
+void CProgressDlg::BatchFinished(const BatchResult& result) {
+    // The window stays up while the end message is open; the disabled owner could not own the box.
+    if (!result.message.empty()) {
+        Prompts::Icon icon = Prompts::InformationIcon;
+        if (result.severity == BatchResult::Severity::Warning)
+            icon = Prompts::WarningIcon;
+        else if (result.severity == BatchResult::Severity::Error)
+            icon = Prompts::ErrorIcon;
+        m_prompts.MessageBox(this, QString::fromStdString(result.message), QString(), Prompts::OkButton, icon);
+    }
+    if (m_owner)
+        m_owner->setEnabled(true);
+    hide();
+}
+
 void CProgressDlg::closeEvent(QCloseEvent* event) {
     event->ignore();
     OnCancel();
@@ -74,5 +110,5 @@ void CProgressDlg::closeEvent(QCloseEvent* event) {
 
 void CProgressDlg::OnCancel() {
     SetStatusText(tr("Cancel processing..."));
-    batchState.cancelRequested = 1;
+    emit cancelRequested();
 }

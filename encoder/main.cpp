@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "encoder/child_process.h"
-#include "encoder/exit_status.h"
+#include "encoder/protocol.h"
 #include "encoder/ffmpeg_command.h"
 #include "encoder/option_parser.h"
 #include "encoder/progress_reader.h"
@@ -52,13 +52,13 @@ int RunProbe(const EncodeJob& job, ReportChannel& channel) {
     auto info = Probe(job.inputPath, why);
     if (!info) {
         Fail(job.inputPath + ": " + why);
-        channel.Report(REPORT_DURATION, 0);
+        channel.Report(NOTIFY_DURATION, 0);
         return ENCODER_BAD_INPUT;
     }
-    const std::int64_t facts[][2] = {{REPORT_DURATION, DurationReport(info->duration)},
-                                     {REPORT_WIDTH, info->width},
-                                     {REPORT_HEIGHT, info->height},
-                                     {REPORT_FRAME_RATE, FrameRateReport(info->frameRate)}};
+    const std::int64_t facts[][2] = {{NOTIFY_DURATION, DurationReport(info->duration)},
+                                     {NOTIFY_WIDTH, info->width},
+                                     {NOTIFY_HEIGHT, info->height},
+                                     {NOTIFY_FRAME_RATE, FrameRateReport(info->frameRate)}};
     for (const auto& fact : facts)
         if (channel.Report(static_cast<int>(fact[0]), fact[1]) || StopSignalReceived())
             return ENCODER_STOPPED;
@@ -114,7 +114,7 @@ int RunConvert(const EncodeJob& job, ReportChannel& channel) {
         if (errors.size() > 2 * kErrorKeep)
             errors.erase(0, errors.size() - kErrorKeep);
         for (int position : progress.Feed(out)) {
-            if (channel.Report(REPORT_POSITION, position)) {
+            if (channel.Report(NOTIFY_POSITION, position)) {
                 stop = true;
                 break;
             }

@@ -3,16 +3,9 @@
 #include <cstdint>
 #include <iosfwd>
 
-namespace zezozov {
+#include "encoder/protocol.h"
 
-// Codes of the reports the converter understands.
-enum ReportCode : int {
-    REPORT_DURATION = 1,   // playing time, whole seconds
-    REPORT_WIDTH = 2,      // pixels
-    REPORT_HEIGHT = 3,     // pixels
-    REPORT_FRAME_RATE = 4, // frames per second x 10 000 000
-    REPORT_POSITION = 6,   // whole seconds done
-};
+namespace zezozov {
 
 // The converter's ear: one "<code> <value>" line out, one reply line ("0" or "1") back. Once the reply stream
 // has ended, every further reply counts as 0.

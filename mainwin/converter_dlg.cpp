@@ -1,11 +1,10 @@
 #include "mainwin/converter_dlg.h"
 
-#include <chrono>
-
 #include <QAction>
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QCursor>
+#include <QDir>
 #include <QDesktopServices>
 #include <QFrame>
 #include <QIcon>
@@ -31,9 +30,15 @@
 
 namespace {
 
-std::uint64_t SteadyMilliseconds() {
-    using namespace std::chrono;
-    return static_cast<std::uint64_t>(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+// `folder` with "~" and relative paths taken from the home folder; an empty text stays empty.
+QString AbsoluteFolder(const QString& folder) {
+    if (folder.isEmpty())
+        return folder;
+    if (folder == QLatin1String("~") || folder.startsWith(QLatin1String("~/")))
+        return QDir::homePath() + folder.mid(1);
+    if (QDir::isRelativePath(folder))
+        return QDir::homePath() + QLatin1Char('/') + folder;
+    return folder;
 }
 
 struct ButtonSpec {
@@ -86,13 +91,15 @@ QFrame* Line(QWidget* parent, QFrame::Shape shape) {
 
 } // namespace
 
-CConverterDlg::CConverterDlg(Prompts& prompts, QWidget* parent)
-    : QDialog(parent), m_prompts(prompts), m_tickCount(SteadyMilliseconds), m_cursorPos([] { return QCursor::pos(); }) {
+CConverterDlg::CConverterDlg(ConversionSettings& settings, Prompts& prompts, QWidget* parent)
+    : QDialog(parent), m_settings(settings), m_prompts(prompts),
+      m_encoder(QString::fromStdString(GetProgramDir()) + QStringLiteral("zezozov")),
+      m_cursorPos([] { return QCursor::pos(); }) {
     InitProgramResources();
     setWindowIcon(QIcon(QStringLiteral(":/icons/128.png")));
 
     StoredSettings stored = LoadSettings(GetProgramDir());
-    conversionSettings = stored.settings;
+    m_settings = stored.settings;
     m_outputFolder = stored.outputFolder;
     m_programVersion = stored.programVersion;
 
@@ -106,7 +113,7 @@ CConverterDlg::~CConverterDlg() {
     m_helpWindow = nullptr;
 
     std::string error;
-    if (!SaveSettings(GetProgramDir(), conversionSettings, m_outputFolder, &error)) {
+    if (!SaveSettings(GetProgramDir(), m_settings, m_outputFolder, &error)) {
         const QString path = QString::fromStdString(OptionFilePath(GetProgramDir()));
         m_prompts.MessageBox(nullptr,
                              tr("The settings of this run could not be saved to %1: %2.\n"
@@ -131,13 +138,14 @@ void CConverterDlg::OnInitDialog() {
 
     m_fileList->SetUp();
     m_outputFolderEdit->setText(QString::fromStdString(m_outputFolder));
-    fileTable.totalDuration = 0;
+    m_files.totalDuration = 0;
 
-    m_progressWindow = new CProgressDlg(this);
+    m_progressWindow = new CProgressDlg(this, m_prompts);
     m_progressWindow->hide();
+    m_batch = std::make_unique<ConversionBatch>(m_settings, m_files, m_prompts, this, *m_progressWindow, m_encoder);
+    connect(m_progressWindow, &CProgressDlg::cancelRequested, this, [this] { m_batch->RequestCancel(); });
 
-    m_formatCombo->setCurrentIndex(
-        conversionSettings.outputFormat < m_formatCombo->count() ? conversionSettings.outputFormat : -1);
+    m_formatCombo->setCurrentIndex(m_settings.outputFormat < m_formatCombo->count() ? m_settings.outputFormat : -1);
 }
 
 void CConverterDlg::CreateControls() {
@@ -217,7 +225,7 @@ void CConverterDlg::CreateControls() {
     PlaceInDialogUnits(this, m_formatCombo, 78, 247, 263, 13);
     for (const std::string& text : FormatTexts())
         m_formatCombo->addItem(QString::fromStdString(text));
-    connect(m_formatCombo, &QComboBox::activated, this, [](int index) { conversionSettings.outputFormat = index; });
+    connect(m_formatCombo, &QComboBox::activated, this, [this](int index) { m_settings.outputFormat = index; });
 
     m_aspectCombo = new QComboBox(this);
     SetControlId(m_aspectCombo, IDC_ASPECT_RATIO);
@@ -262,6 +270,32 @@ void CConverterDlg::reject() {
     if (!isEnabled() || m_probing)
         return;
     QDialog::reject();
+}
+
+void CConverterDlg::OnConvert() {
+    m_outputFolder = TakeOutputFolder();
+    m_batch->SetWindowHandle(static_cast<std::int64_t>(winId()));
+    m_batch->Convert(m_outputFolder);
+}
+
+std::string CConverterDlg::TakeOutputFolder() {
+    const QString typed = m_outputFolderEdit->text().left(255);
+    // The batch makes the output folder the current one, so a relative folder would mean a different place
+    // every time: it is taken from the home folder, as a file manager would, and shown as such.
+    const QString folder = AbsoluteFolder(typed);
+    if (folder != typed && folder.size() <= 255)
+        m_outputFolderEdit->setText(folder);
+    return m_outputFolderEdit->text().toStdString();
+}
+
+EncoderProcess::Result CConverterDlg::RunEncoder(const std::string& inputPath, const std::string& outputPath,
+                                                 int spareWidth, int spareHeight, int probeOnly) {
+    m_batch->SetWindowHandle(static_cast<std::int64_t>(winId()));
+    return m_batch->RunEncoder(inputPath, outputPath, spareWidth, spareHeight, probeOnly);
+}
+
+int CConverterDlg::OnEncoderNotify(unsigned code, std::int32_t value) {
+    return m_batch->OnEncoderNotify(code, value);
 }
 
 void CConverterDlg::OnSysCommand(int id) {

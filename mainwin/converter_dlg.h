@@ -2,14 +2,17 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include <QDialog>
 #include <QPoint>
 
 #include "controls/command_target.h"
-#include "convert/encoder_process.h"
-#include "convert/parameter_text.h"
+#include "convert/conversion_batch.h"
+#include "convert/encoder_runner.h"
+#include "convert/file_table.h"
+#include "settings/conversion_settings.h"
 
 class QComboBox;
 class QLineEdit;
@@ -57,8 +60,9 @@ public:
         IDM_ABOUTBOX = 0x0010,
     };
 
-    // Loads the settings of the run (option.ini and version.ini beside the program).
-    explicit CConverterDlg(Prompts& prompts, QWidget* parent = nullptr);
+    // Loads the settings of the run (option.ini and version.ini beside the program) into `settings`, which
+    // the window's controls edit from then on.
+    CConverterDlg(ConversionSettings& settings, Prompts& prompts, QWidget* parent = nullptr);
     // Saves the settings; tells the user when they cannot be written.
     ~CConverterDlg() override;
 
@@ -72,6 +76,9 @@ public:
     const std::string& outputFolder() const { return m_outputFolder; }
     CProgressDlg* progressWindow() const { return m_progressWindow; }
     CVideoFileList* fileList() const { return m_fileList; }
+    ConversionSettings& settings() { return m_settings; }
+    const FileTable& files() const { return m_files; }
+    ConversionBatch& batch() const { return *m_batch; }
     bool IsProbing() const { return m_probing; }
 
     // Converts every file of the list into the output folder, one encoder run after the other.
@@ -84,13 +91,10 @@ public:
                                       int spareHeight, int probeOnly);
     // One encoder report; the answer is the reply (1 when the user has just confirmed a stop).
     int OnEncoderNotify(unsigned code, std::int32_t value);
-    // A position report (kind 1): shows the batch's progress and asks the stop question after a Cancel.
-    int EncoderCallback(int kind, double value);
 
-    // Test seams: the millisecond clock the batch measures with, how long the batch waits for a report
-    // after a Cancel before it asks the stop question on its own, and where pop-up menus appear.
-    void SetTickSourceForTest(std::function<std::uint64_t()> tickCount) { m_tickCount = std::move(tickCount); }
-    void SetStallTimeoutForTest(int ms) { m_stallTimeoutMs = ms; }
+    // Test seams: how long the batch waits for a report after a Cancel before it asks the stop question on
+    // its own, and where pop-up menus appear.
+    void SetStallTimeoutForTest(int ms) { m_encoder.SetStallTimeoutForTest(ms); }
     void SetCursorSourceForTest(std::function<QPoint()> cursorPos) { m_cursorPos = std::move(cursorPos); }
 
     // Escape and the close box end the program, but not in the middle of a batch or a probe.
@@ -107,8 +111,7 @@ private:
     void OnInitDialog();
     void CreateControls();
     void RouteCommands();
-    bool AskToStop();
-    QString EncoderProgram() const;
+    std::string TakeOutputFolder();
     QPoint MenuPoint() const;
 
     // Handlers
@@ -125,11 +128,15 @@ private:
     void OnSettings();
     void ShowWindowMenu(const QPoint& at);
 
+    ConversionSettings& m_settings;
     Prompts& m_prompts;
     CommandRouter m_commands;
     std::string m_outputFolder;
     std::string m_programVersion;
-    DerivedValues m_derived;
+    // The list's facts, row for row with m_fileList.
+    FileTable m_files;
+    EncoderRunner m_encoder;
+    std::unique_ptr<ConversionBatch> m_batch;
     QLineEdit* m_outputFolderEdit = nullptr;
     CVideoFileList* m_fileList = nullptr;
     QComboBox* m_formatCombo = nullptr;
@@ -137,9 +144,6 @@ private:
     QComboBox* m_aspectCombo = nullptr;
     CProgressDlg* m_progressWindow = nullptr;
     CHelpWindow* m_helpWindow = nullptr;
-    std::function<std::uint64_t()> m_tickCount;
     std::function<QPoint()> m_cursorPos;
-    int m_stallTimeoutMs = 3000;
-    bool m_stopConfirmed = false;
     bool m_probing = false;
 };

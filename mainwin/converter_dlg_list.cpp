@@ -5,11 +5,8 @@
 #include <QFileInfo>
 #include <QMenu>
 
-#include "settings/conversion_settings.h"
 #include "controls/prompts.h"
 #include "controls/skin.h"
-#include "convert/batch_helpers.h"
-#include "convert/encoder_reports.h"
 #include "mainwin/converter_dlg.h"
 #include "mainwin/video_file_list.h"
 
@@ -40,50 +37,38 @@ void CConverterDlg::AddFiles(const QStringList& paths) {
             continue;
         }
         const std::string input = QFileInfo(path).absoluteFilePath().toStdString();
-        const std::string output = MakeOutputPath(m_outputFolder, input, conversionSettings.outputFormat);
-        VideoFileEntry* entry = fileTable.ProbeEntry();
-        if (!entry) {
+        m_batch->SetWindowHandle(static_cast<std::int64_t>(winId()));
+        const ConversionBatch::ProbeResult probe = m_batch->Probe(input, m_outputFolder);
+        if (probe.run.outcome == EncoderProcess::Outcome::CouldNotStart)
+            startError = probe.run.errorText;
+        if (!probe.accepted) {
             failed << path;
             continue;
         }
-        // Start from nothing, so a file the encoder says nothing about can't inherit an earlier file's facts.
-        *entry = VideoFileEntry();
-        batchState.probeFailed = 0;
-        const EncoderProcess::Result result = RunEncoder(input, output, 0, 0, 1);
-        if (result.outcome == EncoderProcess::Outcome::CouldNotStart)
-            startError = result.errorText;
-
-        entry = fileTable.ProbeEntry();
-        const bool everyFact = entry && entry->duration > 0 && entry->sourceWidth > 0 && entry->sourceHeight > 0 &&
-                               entry->sourceFrameRate > 0;
-        if (batchState.probeFailed || !everyFact || result.outcome != EncoderProcess::Outcome::Finished) {
-            failed << path;
-            continue;
-        }
-        const int number = fileTable.fileCount + 1;
-        const QString duration = CVideoFileList::FormatDuration(entry->duration);
-        fileTable.AppendProbed(input);
-        m_fileList->AppendRow(number, QString::fromStdString(input), duration);
+        const int number = m_files.fileCount + 1;
+        m_files.AppendProbed(input);
+        const VideoFileEntry& entry = m_files.entries[static_cast<std::size_t>(number - 1)];
+        m_fileList->AppendRow(number, QString::fromStdString(input), CVideoFileList::FormatDuration(entry.duration));
     }
     m_probing = false;
 
     if (!startError.isEmpty())
-        m_prompts.MessageBox(this, tr("The encoder %1 could not be started: %2.").arg(EncoderProgram(), startError),
+        m_prompts.MessageBox(this, tr("The encoder %1 could not be started: %2.").arg(m_encoder.Program(), startError),
                              QString(), Prompts::OkButton, Prompts::ErrorIcon);
     for (const QString& path : failed)
         m_prompts.MessageBox(this, tr("Load file %1 failed.").arg(path));
 }
 
 void CConverterDlg::OnRemove() {
-    if (fileTable.fileCount == 0)
+    if (m_files.fileCount == 0)
         return;
     const int row = m_fileList->SelectedRow();
     if (row < 0)
         return;
     m_fileList->RemoveRow(row);
-    fileTable.Remove(row);
+    m_files.Remove(row);
     m_fileList->RenumberFrom(row);
-    if (row < fileTable.fileCount) {
+    if (row < m_files.fileCount) {
         m_fileList->SelectRow(row);
         m_fileList->setFocus();
     } else {
@@ -92,7 +77,7 @@ void CConverterDlg::OnRemove() {
 }
 
 void CConverterDlg::OnMove(int step) {
-    if (fileTable.fileCount < 2)
+    if (m_files.fileCount < 2)
         return;
     const int row = m_fileList->SelectedRow();
     if (row < 0) {
@@ -100,14 +85,14 @@ void CConverterDlg::OnMove(int step) {
         return;
     }
     const int target = row + step;
-    if (target < 0 || target >= fileTable.fileCount) {
+    if (target < 0 || target >= m_files.fileCount) {
         m_fileList->setFocus();
         return;
     }
     m_fileList->SwapTexts(row, target);
     m_fileList->SelectRow(target);
     m_fileList->setFocus();
-    fileTable.Swap(row, target);
+    m_files.Swap(row, target);
 }
 
 void CConverterDlg::OnListContextMenu() {

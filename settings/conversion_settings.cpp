@@ -5,8 +5,6 @@
 
 #include "settings/ini_file.h"
 
-ConversionSettings conversionSettings;
-
 namespace {
 
 struct SettingsKey {

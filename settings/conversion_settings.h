@@ -34,9 +34,6 @@ struct ConversionSettings {
     bool operator==(const ConversionSettings&) const = default;
 };
 
-// The process-wide record the windows edit and the conversion reads.
-extern ConversionSettings conversionSettings;
-
 // Everything the settings files hold, as loaded at start and saved at the end of a run.
 struct StoredSettings {
     ConversionSettings settings;

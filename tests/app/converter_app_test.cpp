@@ -89,8 +89,8 @@ private slots:
         ScriptedPrompts prompts;
         int formatSeen = -1;
         const Run run = runApp(m_programDir, prompts, [&](CConverterDlg* dlg) {
-            formatSeen = conversionSettings.outputFormat;
-            conversionSettings.tvMode = 1; // as the format controls would
+            formatSeen = dlg->settings().outputFormat;
+            dlg->settings().tvMode = 1; // as the format controls would
             dlg->close();
         });
         QCOMPARE(formatSeen, 12);

@@ -38,11 +38,8 @@ ConversionSettings Defaults() {
     return s;
 }
 
-// As a conversion does it: the frame size first (through the letter-box step), then the text.
 std::string Convert(const ConversionSettings& s, const EncoderJob& job = Job()) {
-    DerivedValues derived;
-    DeriveFrameSize(s, derived);
-    const ParameterText p = BuildParameterText(s, derived, job);
+    const ParameterText p = BuildParameterText(s, job);
     EXPECT_TRUE(p.ok()) << p.error;
     return p.text;
 }
@@ -301,21 +298,19 @@ TEST(ParameterText, WindowsMediaBlocks) {
 }
 
 TEST(ParameterText, WindowsMediaQuantiser) {
-    // Positions past the ladder keep the previous bit rates but still shift the quantiser.
+    // Positions past the ladder give no bit rates but still shift the quantiser.
     const std::pair<int, const char*> cases[] = {
         {0, "vqscale=29:abitrate=64"},  {1, "vqscale=26:abitrate=64"},  {2, "vqscale=24:abitrate=80"},
         {3, "vqscale=21:abitrate=96"},  {4, "vqscale=19:abitrate=128"}, {5, "vqscale=16:abitrate=128"},
         {6, "vqscale=14:abitrate=160"}, {7, "vqscale=11:abitrate=192"}, {8, "vqscale=9:abitrate=224"},
-        {9, "vqscale=6:abitrate=7"},    {21, "vqscale=-23:abitrate=7"}, {-1, "vqscale=31:abitrate=7"},
+        {9, "vqscale=6:abitrate=0"},    {21, "vqscale=-23:abitrate=0"}, {-1, "vqscale=31:abitrate=0"},
     };
     for (const auto& [quality, expected] : cases) {
         ConversionSettings s = Defaults();
         s.outputFormat = FORMAT_WMV;
         s.wmvQuality = quality;
-        DerivedValues derived;
-        derived.audioBitrate = 7;
-        const ParameterText p = BuildParameterText(s, derived, Job());
-        EXPECT_NE(p.text.find(expected), std::string::npos) << quality << ": " << p.text;
+        const std::string text = Convert(s);
+        EXPECT_NE(text.find(expected), std::string::npos) << quality << ": " << text;
     }
 }
 
@@ -401,33 +396,53 @@ TEST(ParameterText, FrameRateOption) {
 
 TEST(ParameterText, VideoFilter) {
     struct Case {
-        int width, height, spareWidth, spareHeight;
+        std::int32_t aviResolution; // 19: 720 x 576, 17: 640 x 480, 0: the source's own size
+        int spareWidth, spareHeight;
         const char* filter; // "" for none
     };
     const Case cases[] = {
-        {720, 576, 100, 0, " -vf scale=-3:576,harddup,expand=720:576"},
-        {640, 480, 0, 50, " -vf scale=640:-3,harddup,expand=640:480"},
-        {720, 576, -48, 36, " -vf scale=720:-3,harddup,expand=720:576"},
-        {720, 576, 240, -288, " -vf scale=-3:576,harddup,expand=720:576"},
-        {640, 480, 0, 0, " -vf scale=640:480,harddup"},
-        {640, 480, -3, -4, " -vf scale=640:480,harddup"},
-        {0, 0, 0, 0, ""},
-        {640, 0, 0, 0, ""},
+        {19, 100, 0, " -vf scale=-3:576,harddup,expand=720:576"},
+        {17, 0, 50, " -vf scale=640:-3,harddup,expand=640:480"},
+        {19, -48, 36, " -vf scale=720:-3,harddup,expand=720:576"},
+        {19, 240, -288, " -vf scale=-3:576,harddup,expand=720:576"},
+        {17, 0, 0, " -vf scale=640:480,harddup"},
+        {17, -3, -4, " -vf scale=640:480,harddup"},
+        {0, 0, 0, ""},
     };
     for (const Case& c : cases) {
         ConversionSettings s = Defaults();
         s.aviFrameRate = 5;
-        // The text takes the frame size as the letter-box step left it, not from the stored resolution.
-        DerivedValues derived;
-        derived.frameWidth = c.width;
-        derived.frameHeight = c.height;
+        s.aviResolution = c.aviResolution;
         EncoderJob job = Job();
         job.spareWidth = c.spareWidth;
         job.spareHeight = c.spareHeight;
-        const std::string text = BuildParameterText(s, derived, job).text;
+        const std::string text = Convert(s, job);
         EXPECT_NE(text.find(std::string("-ofps 25.000000") + c.filter + kTail), std::string::npos)
-            << c.width << "x" << c.height << " spare " << c.spareWidth << "/" << c.spareHeight << ": " << text;
+            << c.aviResolution << " spare " << c.spareWidth << "/" << c.spareHeight << ": " << text;
     }
+}
+
+// Each text comes from the settings and its own job alone: what one file derived never reaches the next.
+TEST(ParameterText, NothingCarriesOverBetweenTwoTexts) {
+    ConversionSettings avi = Defaults();
+    EncoderJob probe = Job(0);
+    probe.probeOnly = 1;
+    const ParameterText fresh = BuildParameterText(avi, probe);
+
+    ConversionSettings dvd = Defaults();
+    dvd.outputFormat = FORMAT_DVD;
+    dvd.tvMode = 1;
+    EncoderJob wide = Job(50);
+    wide.spareHeight = 96;
+    const ParameterText first = BuildParameterText(dvd, wide);
+    EXPECT_EQ(first.derived.frameWidth, 720);
+    EXPECT_EQ(first.derived.outputFrameRate, 25);
+
+    const ParameterText second = BuildParameterText(avi, probe);
+    EXPECT_EQ(second.text, fresh.text);
+    EXPECT_EQ(second.text.find("scale="), std::string::npos) << second.text;
+    EXPECT_EQ(second.derived.frameWidth, 0);
+    EXPECT_EQ(second.derived.videoBitrate, 1000);
 }
 
 TEST(ParameterText, ProbeTailCarriesModeAndSignedHandle) {
@@ -436,15 +451,14 @@ TEST(ParameterText, ProbeTailCarriesModeAndSignedHandle) {
     EncoderJob job = Job();
     job.probeOnly = 1;
     job.windowHandle = -2;
-    DerivedValues derived;
-    EXPECT_EQ(BuildParameterText(s, derived, job).text,
+    EXPECT_EQ(BuildParameterText(s, job).text,
               kHead +
                   " -oac mp3lame -ovc lavc -lameopts vbr=3:br=128:mode=3 -lavcopts "
                   "vcodec=mpeg4:vbitrate=1000:vhq:vqmin=1:vqmax=31:autoaspect=1 -ffourcc DX50" +
                   kAviTail + " -af volume=+0db:0:channels=2 -ofps 25.000000 -endpos 9:0:0 1 -2");
     job.probeOnly = 0;
     job.windowHandle = 94489280512;
-    const std::string text = BuildParameterText(s, derived, job).text;
+    const std::string text = BuildParameterText(s, job).text;
     EXPECT_EQ(text.substr(text.size() - 28), " -endpos 9:0:0 0 94489280512");
 }
 
@@ -551,8 +565,7 @@ TEST(ParameterText, RefusesPathsThatCannotBeQuoted) {
         for (const bool asInput : {true, false}) {
             EncoderJob job = Job();
             (asInput ? job.inputPath : job.outputPath) = bad;
-            DerivedValues derived;
-            const ParameterText p = BuildParameterText(Defaults(), derived, job);
+            const ParameterText p = BuildParameterText(Defaults(), job);
             EXPECT_FALSE(p.ok()) << bad;
             EXPECT_TRUE(p.text.empty()) << bad;
             EXPECT_NE(p.error.find(bad), std::string::npos) << p.error;
@@ -560,8 +573,7 @@ TEST(ParameterText, RefusesPathsThatCannotBeQuoted) {
     }
     EncoderJob job = Job();
     job.inputPath = longest;
-    DerivedValues derived;
-    EXPECT_TRUE(BuildParameterText(Defaults(), derived, job).ok());
+    EXPECT_TRUE(BuildParameterText(Defaults(), job).ok());
 }
 
 TEST(ParameterText, AcceptedPathsStaySingleArguments) {

@@ -23,7 +23,7 @@ TEST(ReportChannel, OneLineOutOneReplyIn) {
         ReportChannel channel(in, out);
         std::string expected;
         for (size_t i = 0; i < c.stops.size(); ++i) {
-            EXPECT_EQ(channel.Report(REPORT_POSITION, static_cast<int>(i)), c.stops[i])
+            EXPECT_EQ(channel.Report(NOTIFY_POSITION, static_cast<int>(i)), c.stops[i])
                 << "replies '" << c.replies << "', report " << i;
             expected += "6 " + std::to_string(i) + "\n";
         }
@@ -35,10 +35,10 @@ TEST(ReportChannel, ReportsCarryCodeAndValue) {
     std::istringstream in;
     std::ostringstream out;
     ReportChannel channel(in, out);
-    channel.Report(REPORT_DURATION, 5400);
-    channel.Report(REPORT_WIDTH, 720);
-    channel.Report(REPORT_HEIGHT, 576);
-    channel.Report(REPORT_FRAME_RATE, 299700300);
-    channel.Report(REPORT_DURATION, 0);
+    channel.Report(NOTIFY_DURATION, 5400);
+    channel.Report(NOTIFY_WIDTH, 720);
+    channel.Report(NOTIFY_HEIGHT, 576);
+    channel.Report(NOTIFY_FRAME_RATE, 299700300);
+    channel.Report(NOTIFY_DURATION, 0);
     EXPECT_EQ(out.str(), "1 5400\n2 720\n3 576\n4 299700300\n1 0\n");
 }

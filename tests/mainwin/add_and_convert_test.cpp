@@ -59,13 +59,13 @@ private slots:
         QCOMPARE(f.prompts.texts(), QStringList());
         QCOMPARE(f.Paths(), (QStringList{first, second}));
         QCOMPARE(f.list()->DurationText(0), QStringLiteral("00:00:03"));
-        QCOMPARE(fileTable.entries[1].sourceWidth, 176);
-        QCOMPARE(fileTable.entries[1].sourceHeight, 144);
-        QVERIFY(qAbs(fileTable.entries[1].sourceFrameRate - 29.97) < 0.01);
+        QCOMPARE(f.dlg->files().entries[1].sourceWidth, 176);
+        QCOMPARE(f.dlg->files().entries[1].sourceHeight, 144);
+        QVERIFY(qAbs(f.dlg->files().entries[1].sourceFrameRate - 29.97) < 0.01);
 
         const QString folder = QString::fromStdString(f.tmp.file("out/new/nested/"));
         FindControl<QLineEdit>(f.dlg.get(), CConverterDlg::IDC_OUTPUT_FOLDER)->setText(folder);
-        conversionSettings.outputFormat = 0; // AVI, MPEG-4 video with MP3 sound
+        f.dlg->settings().outputFormat = 0; // AVI, MPEG-4 video with MP3 sound
         QVERIFY(f.dlg->OnCommand(CConverterDlg::IDC_CONVERT_BUTTON));
 
         QCOMPARE(f.prompts.texts().size(), 1);
@@ -104,8 +104,8 @@ private slots:
 
         const QString folder = QString::fromStdString(f.tmp.file("out/"));
         FindControl<QLineEdit>(f.dlg.get(), CConverterDlg::IDC_OUTPUT_FOLDER)->setText(folder);
-        conversionSettings.outputFormat = 7; // DVD, slow enough to be stopped midway
-        conversionSettings.tvMode = 1;
+        f.dlg->settings().outputFormat = 7; // DVD, slow enough to be stopped midway
+        f.dlg->settings().tvMode = 1;
         // Cancel as soon as the first progress shows; the next report asks, and Yes stops the encoder.
         connect(f.dlg->progressWindow(), &CProgressDlg::statusTextChanged, f.dlg.get(), [&](const QString& text) {
             if (text.startsWith("Total time:") && text.contains(";Elapsed"))

@@ -15,8 +15,8 @@ class FileListTest : public QObject {
         double fps;
         bool operator==(const Facts&) const = default;
     };
-    static Facts FactsOf(int row) {
-        const VideoFileEntry& e = fileTable.entries[static_cast<std::size_t>(row)];
+    Facts FactsOf(int row) const {
+        const VideoFileEntry& e = f->dlg->files().entries[static_cast<std::size_t>(row)];
         return {e.duration, e.sourceWidth, e.sourceHeight, e.sourceFrameRate};
     }
     QStringList Numbers() const {
@@ -45,8 +45,8 @@ private slots:
         QCOMPARE(Numbers(), (QStringList{"          1", "          2", "          3"}));
         QCOMPARE(f->Paths(), files);
         QCOMPARE(f->list()->DurationText(1), QStringLiteral("00:03:20"));
-        QCOMPARE(fileTable.fileCount, 3);
-        QCOMPARE(fileTable.totalDuration, 600.0);
+        QCOMPARE(f->dlg->files().fileCount, 3);
+        QCOMPARE(f->dlg->files().totalDuration, 600.0);
         QCOMPARE(FactsOf(1), (Facts{200, 640, 480, 29.97}));
         const QStringList runs = f->encoder.Runs();
         QCOMPARE(runs.size(), 3);
@@ -76,8 +76,8 @@ private slots:
         QCOMPARE(f->Paths(), (QStringList{files[0], files[2]}));
         QCOMPARE(f->list()->SelectedRow(), 1);
         QCOMPARE(FactsOf(1), third);
-        QCOMPARE(fileTable.fileCount, 2);
-        QCOMPARE(fileTable.totalDuration, 400.0);
+        QCOMPARE(f->dlg->files().fileCount, 2);
+        QCOMPARE(f->dlg->files().totalDuration, 400.0);
     }
 
     void removingTheLastLeavesNoSelection() {
@@ -86,7 +86,7 @@ private slots:
         QVERIFY(f->dlg->OnCommand(CConverterDlg::ID_LIST_REMOVE));
         QCOMPARE(f->list()->RowCount(), 2);
         QCOMPARE(f->list()->SelectedRow(), -1);
-        QCOMPARE(fileTable.totalDuration, 300.0);
+        QCOMPARE(f->dlg->files().totalDuration, 300.0);
         // Nothing selected: Remove does nothing and says nothing.
         QVERIFY(f->dlg->OnCommand(CConverterDlg::IDC_REMOVE));
         QCOMPARE(f->list()->RowCount(), 2);
@@ -140,7 +140,7 @@ private slots:
         QCOMPARE(f->Paths(), (QStringList{files[0], files[2], files[4]}));
         QCOMPARE(f->prompts.texts(), (QStringList{QStringLiteral("Load file %1 failed.").arg(files[1]),
                                                   QStringLiteral("Load file %1 failed.").arg(files[3])}));
-        QCOMPARE(fileTable.totalDuration, 30.0);
+        QCOMPARE(f->dlg->files().totalDuration, 30.0);
     }
 
     void aProbeThatSaysNothingRejectsTheFile_data() {
@@ -162,7 +162,7 @@ private slots:
         f->AddThroughPicker({silent});
         QCOMPARE(f->list()->RowCount(), 0);
         QCOMPARE(f->prompts.texts(), QStringList{QStringLiteral("Load file %1 failed.").arg(silent)});
-        QCOMPARE(fileTable.totalDuration, 0.0);
+        QCOMPARE(f->dlg->files().totalDuration, 0.0);
     }
 
     void missingEncoderIsNamedOnce() {
@@ -183,10 +183,10 @@ private slots:
             files << f->Source("clip" + std::to_string(i) + ".avi", 2);
         f->AddThroughPicker(files);
         QCOMPARE(f->list()->RowCount(), 150);
-        QCOMPARE(fileTable.fileCount, 150);
+        QCOMPARE(f->dlg->files().fileCount, 150);
         QCOMPARE(f->list()->NumberText(149), QStringLiteral("          150"));
         QCOMPARE(f->list()->PathText(149), files[149]);
-        QCOMPARE(fileTable.totalDuration, 300.0);
+        QCOMPARE(f->dlg->files().totalDuration, 300.0);
     }
 
     void droppedFilesAreProbedLikeAdded() {

@@ -139,7 +139,8 @@ private slots:
         if (!versionFile.isEmpty()) {
             WriteFile(f->tmp.file("version.ini"), versionFile.toStdString());
             f->dlg.reset();
-            f->dlg = std::make_unique<CConverterDlg>(f->prompts); // the version is read as the window is made
+            f->dlg =
+                std::make_unique<CConverterDlg>(f->settings, f->prompts); // the version is read as the window is made
         }
         QString shown, caption;
         MainWindowFixture::OnNextWindow([&](QWidget* w) {

@@ -9,8 +9,6 @@
 #include "settings/conversion_settings.h"
 #include "controls/dialog_template.h"
 #include "settings/program_dir.h"
-#include "convert/encoder_reports.h"
-#include "convert/file_table.h"
 #include "mainwin/converter_dlg.h"
 #include "mainwin/video_file_list.h"
 #include "support/fake_encoder.h"
@@ -23,9 +21,7 @@ struct MainWindowFixture {
     MainWindowFixture() {
         std::filesystem::create_directories(tmp.path() / "src");
         SetProgramPath(tmp.file("quor-zodi-converter"));
-        fileTable = FileTable();
-        batchState = BatchState();
-        dlg = std::make_unique<CConverterDlg>(prompts);
+        dlg = std::make_unique<CConverterDlg>(settings, prompts);
         dlg->show();
     }
     ~MainWindowFixture() {
@@ -75,5 +71,6 @@ struct MainWindowFixture {
     TempDir tmp;
     FakeEncoder encoder{tmp.path()};
     ScriptedPrompts prompts;
+    ConversionSettings settings;
     std::unique_ptr<CConverterDlg> dlg;
 };

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// What became of one file of a batch.
+enum class FileOutcome {
+    Converted,  // the encoder finished and the output file is there
+    Failed,     // the encoder failed, wrote nothing, or could not be started; see errorText
+    Stopped,    // the user stopped the batch during this file; its partial output is gone
+    NotStarted, // the batch ended before this file
+};
+
+struct FileResult {
+    std::string inputPath;
+    std::string outputPath;
+    FileOutcome outcome = FileOutcome::NotStarted;
+    std::string errorText; // for a failed file: the encoder's last error line, or why it did not run
+};
+
+// The end of a batch: one result per listed file, in list order, and the message for the user.
+struct BatchResult {
+    enum class Severity { None, Information, Warning, Error };
+
+    bool started = false; // false: refused before anything ran (an empty list, a folder that can't be made)
+    std::vector<FileResult> files;
+    std::int64_t elapsedSeconds = 0;
+    std::string message; // empty after a stop: the user knows already
+    Severity severity = Severity::None;
+
+    int CountOf(FileOutcome outcome) const {
+        int n = 0;
+        for (const FileResult& file : files)
+            n += file.outcome == outcome ? 1 : 0;
+        return n;
+    }
+};

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <string>
+
+#include "convert/batch_result.h"
+
+// Where a running batch shows its progress and asks whether it may stop. The progress window is one sink;
+// a terminal line is another.
+class ProgressSink {
+public:
+    virtual ~ProgressSink() = default;
+
+    // A batch begins: `text` is its first status line, the position is 0 of 1000.
+    virtual void BatchStarted(const std::string& text) = 0;
+    // A new status line and position in thousandths of the batch.
+    virtual void ShowProgress(const std::string& text, int perMille) = 0;
+    // After a stop request: true when the user confirms the stop.
+    virtual bool ConfirmStop() = 0;
+    // The batch is over; `result.message`, when not empty, is for the user.
+    virtual void BatchFinished(const BatchResult& result) = 0;
+};
