@@ -1,6 +1,8 @@
 #include "settings/conversion_settings.h"
 
 #include <array>
+#include <cctype>
+#include <charconv>
 #include <cstdlib>
 
 #include "settings/ini_file.h"
@@ -60,11 +62,10 @@ std::string OptionFilePath(const std::string& programDir) {
     return programDir + "option.ini";
 }
 
-StoredSettings LoadSettings(const std::string& programDir) {
-    StoredSettings stored;
-    stored.programVersion = IniFile::Load(programDir + "version.ini").Get("General", "Version", "1.00");
+namespace {
 
-    const IniFile ini = IniFile::Load(OptionFilePath(programDir));
+StoredSettings FromIni(const IniFile& ini) {
+    StoredSettings stored;
     for (const auto& k : kKeys) {
         if (!k.field) {
             stored.outputFolder = ini.Get(kSettingsSection, k.key, DefaultOutputFolder());
@@ -74,6 +75,43 @@ StoredSettings LoadSettings(const std::string& programDir) {
         stored.settings.*k.field = std::atoi(ini.Get(kSettingsSection, k.key, k.defaultText).c_str());
     }
     return stored;
+}
+
+bool SameKey(std::string_view a, std::string_view b) {
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+StoredSettings LoadSettings(const std::string& programDir) {
+    StoredSettings stored = FromIni(IniFile::Load(OptionFilePath(programDir)));
+    stored.programVersion = IniFile::Load(programDir + "version.ini").Get("General", "Version", "1.00");
+    return stored;
+}
+
+ConversionSettings SettingsFromText(std::string_view optionIniText) {
+    return FromIni(IniFile::FromText(optionIniText)).settings;
+}
+
+bool ApplySetting(ConversionSettings& settings, std::string_view key, std::string_view value) {
+    for (const auto& k : kKeys) {
+        if (!k.field || !SameKey(k.key, key))
+            continue;
+        std::int32_t number = 0;
+        const char* end = value.data() + value.size();
+        const auto [ptr, ec] = std::from_chars(value.data(), end, number);
+        if (value.empty() || ec != std::errc() || ptr != end)
+            return false;
+        settings.*k.field = number;
+        return true;
+    }
+    return false;
 }
 
 bool SaveSettings(const std::string& programDir, const ConversionSettings& settings, const std::string& outputFolder,

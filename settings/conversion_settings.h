@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 // Every choice that shapes a conversion: each field is a position in one of the output profile lists
 // (or the letter-box flag, or the volume slider position). Positions are kept as read, never clamped.
@@ -50,6 +51,14 @@ std::string DefaultOutputFolder();
 // Reads version.ini and option.ini in `programDir` (which ends in '/' or is empty for the current folder).
 // Missing files, sections or keys give the defaults; numbers are read the way atoi reads them.
 StoredSettings LoadSettings(const std::string& programDir);
+
+// The record an option.ini of the given text holds (missing keys give the first-run defaults).
+ConversionSettings SettingsFromText(std::string_view optionIniText);
+
+// Sets the field that option.ini stores under `key` (matched without regard to case) to `value`, a whole number
+// written as option.ini writes it. False, with the record unchanged, for a key that names no field (the output
+// folder is no field) or a value that is not a whole number that fits.
+bool ApplySetting(ConversionSettings& settings, std::string_view key, std::string_view value);
 
 // Writes all 25 keys into option.ini in `programDir` in one go, keeping every other line of the file.
 // On failure returns false and says why in `error`; the file is then left as it was.

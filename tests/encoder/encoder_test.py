@@ -2,7 +2,10 @@
 """The real zezozov with the real ffmpeg, on clips generated here: every output format, the probe reports, a stop
 on request and file names that look like options or protocols.
 
-    encoder_test.py ZEZOZOV {formats|probe|stop|names}
+    encoder_test.py ZEZOZOV PARAMETER_TEXT_TOOL {formats|probe|stop|names}
+
+Every parameter text comes from the converter's own builder (the qzc-parameter-text tool), with the settings
+given by their option.ini keys.
 """
 import json
 import os
@@ -12,11 +15,11 @@ import tempfile
 import time
 from fractions import Fraction
 
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from parameter_texts import (AVI, MPEG1, MPEG2, ZODI, XVID, VCD, SVCD, DVD, WMV, ASF, NAMES,  # noqa: E402
-                             parameter_text, split)
+AVI, MPEG1, MPEG2, ZODI, XVID, VCD, SVCD, DVD, WMV, ASF = range(10)
+NAMES = ["AVI", "MPEG1", "MPEG2", "ZODI", "XVID", "VCD", "SVCD", "DVD", "WMV", "ASF"]
 
 ZEZOZOV = None
+TOOL = None
 failures = []
 
 
@@ -24,6 +27,20 @@ def check(condition, message):
     if not condition:
         failures.append(message)
         print("FAIL: " + message, flush=True)
+
+
+def encoder_args(inp, out, settings, fps=25, size=None, probe=False):
+    """The encoder's arguments for one file, as the converter writes them; `settings` maps option.ini keys to
+    values, on top of a first run's settings."""
+    cmd = [TOOL, "--lines", "--fps", str(fps)]
+    for key, value in settings.items():
+        cmd += ["--set", "%s=%s" % (key, value)]
+    if size:
+        cmd += ["--size", size]
+    if probe:
+        cmd.append("--probe")
+    out = subprocess.run(cmd + ["--", inp, out], capture_output=True, text=True, check=True).stdout
+    return out.split("\n")[:-1]
 
 
 def make_clip(path, size, rate, seconds=2, audio=None, sar=None):
@@ -80,61 +97,55 @@ CLIPS = {
     "odd": ("175x143", "25", (2, 44100), None),  # an odd size kept as it is
 }
 
-# One row per conversion: clip, format, parameter-text inputs, then what ffprobe must read back from the output:
-# video codec, size, frame rate (None: the source's timestamps are kept), audio codec, channels, sample rate, tag.
+# One row per conversion: clip, format and settings (option.ini keys), then what ffprobe must read back from the
+# output: video codec, size, frame rate (None: the source's timestamps are kept), audio codec, channels, sample
+# rate, tag. "Letterbox" is on in a first run: cases that set a frame size without wanting bars turn it off.
 CASES = [
     # AVI family: Zodi (MPEG-4, DX50) or Xvid video, MP3 or AC3 audio.
-    ("pal", AVI, dict(vb=1000, ab=128, rate=25, vcodec=0, acodec=0), "mpeg4", 320, 240, "25/1", "mp3", 2, 44100, "DX50"),
-    ("pal", AVI, dict(vb=768, ab=96, rate=25, vcodec=0, acodec=1), "mpeg4", 320, 240, "25/1", "ac3", 6, 44100, "DX50"),
-    ("ntsc", AVI, dict(vb=640, ab=96, rate=29.97, vcodec=1, acodec=1, width=320, height=240),
-     "mpeg4", 320, 240, "30000/1001", None, 0, 0, None),
-    ("film", ZODI, dict(vb=1200, ab=128, rate=23.976, acodec=0), "mpeg4", 352, 288, "24000/1001", "mp3", 2, 48000,
+    ("pal", AVI, {}, "mpeg4", 320, 240, "25/1", "mp3", 2, 44100, "DX50"),
+    ("pal", AVI, {"AVI audio codec": 1, "AVI quality": 3}, "mpeg4", 320, 240, "25/1", "ac3", 6, 44100, "DX50"),
+    ("ntsc", AVI, {"AVI video codec": 1, "AVI audio codec": 1, "AVI quality": 2, "AVI resolution": 10,
+                   "Letterbox": 0}, "mpeg4", 320, 240, "30000/1001", None, 0, 0, None),
+    ("film", ZODI, {"AVI quality": 5}, "mpeg4", 352, 288, "24000/1001", "mp3", 2, 48000, "DX50"),
+    ("film", ZODI, {"Zodi audio codec": 1, "AVI quality": 0}, "mpeg4", 352, 288, "24000/1001", "ac3", 6, 44100,
      "DX50"),
-    ("film", ZODI, dict(vb=384, ab=64, rate=23.976, acodec=1), "mpeg4", 352, 288, "24000/1001", "ac3", 6, 44100,
-     "DX50"),
-    ("pal", XVID, dict(vb=1500, ab=160, rate=25, acodec=0, width=176, height=144), "mpeg4", 176, 144, "25/1", "mp3",
-     2, 44100, None),
+    ("pal", XVID, {"AVI quality": 6, "AVI resolution": 6, "Letterbox": 0}, "mpeg4", 176, 144, "25/1", "mp3", 2,
+     44100, None),
     # Letter box of an anamorphic 16:9 source into 640 x 480: the converter's room says "at the sides", the display
     # aspect says "above and below"; either way the frame is 640 x 480.
-    ("wide", XVID, dict(vb=1000, ab=128, rate=25, acodec=1, width=640, height=480, spare_width=40),
-     "mpeg4", 640, 480, "25/1", "ac3", 6, 44100, None),
+    ("wide", XVID, {"Xvid audio codec": 1, "AVI resolution": 17}, "mpeg4", 640, 480, "25/1", "ac3", 6, 44100, None),
     # Plain MPEG.
-    ("pal", MPEG1, dict(vb=1152, ab=192, rate=25, aspect="4/3", width=352, height=288), "mpeg1video", 352, 288,
-     "25/1", "mp2", 2, 44100, None),
-    ("ntsc", MPEG1, dict(vb=800, ab=128, rate=29.97, aspect="1/1"), "mpeg1video", 640, 480, "30000/1001", None, 0, 0,
+    ("pal", MPEG1, {"MPEG1 quality": 4, "MPEG aspect ratio": 1, "MPEG resolution": 12, "Letterbox": 0},
+     "mpeg1video", 352, 288, "25/1", "mp2", 2, 44100, None),
+    ("ntsc", MPEG1, {"MPEG1 quality": 2, "MPEG aspect ratio": 0}, "mpeg1video", 640, 480, "30000/1001", None, 0, 0,
      None),
-    ("film", MPEG2, dict(vb=2000, ab=160, rate=23.976, aspect="16/9", width=720, height=480), "mpeg2video", 720, 480,
+    ("film", MPEG2, {"MPEG aspect ratio": 2, "MPEG resolution": 16, "Letterbox": 0}, "mpeg2video", 720, 480,
      "24000/1001", "mp2", 2, 44100, None),
-    ("wide", MPEG2, dict(vb=1200, ab=112, rate=25, aspect="2.21/1"), "mpeg2video", 720, 576, "25/1", "mp2", 2, 44100,
+    ("wide", MPEG2, {"MPEG2 quality": 1, "MPEG aspect ratio": 3}, "mpeg2video", 720, 576, "25/1", "mp2", 2, 44100,
      None),
     # Disc formats, both TV modes.
-    ("pal", VCD, dict(vb=1152, ab=224, rate=23.976, tv=0, width=352, height=240), "mpeg1video", 352, 240,
-     "24000/1001", "mp2", 2, 44100, None),
-    ("ntsc", VCD, dict(vb=1152, ab=224, rate=25, tv=1, width=352, height=288), "mpeg1video", 352, 288, "25/1", None,
-     0, 0, None),
-    ("film", SVCD, dict(vb=2000, ab=224, rate=29.97, tv=0, width=480, height=480), "mpeg2video", 480, 480,
-     "30000/1001", "mp2", 2, 44100, None),
-    ("pal", SVCD, dict(vb=800, ab=128, rate=25, tv=1, aspect="16/9", width=480, height=576), "mpeg2video", 480, 576,
-     "25/1", "mp2", 2, 44100, None),
-    ("pal", DVD, dict(vb=5000, ab=224, rate=29.97, tv=0, acodec=0, width=720, height=480), "mpeg2video", 720, 480,
-     "30000/1001", "ac3", 2, 48000, None),
-    # Letter box of a 4:3 source into 720 x 576: 720 x 540 padded.
-    ("pal", DVD, dict(vb=3000, ab=224, rate=25, tv=1, acodec=1, width=720, height=576, spare_height=36),
-     "mpeg2video", 720, 576, "25/1", "mp2", 2, 48000, None),
-    ("film", DVD, dict(vb=1600, ab=128, rate=25, tv=1, acodec=0, aspect="16/9", width=720, height=576),
-     "mpeg2video", 720, 576, "25/1", "ac3", 1, 48000, None),
-    # Windows Media: the frame rate option says 1000, the source's frames are kept.
-    ("pal", WMV, dict(vb=768, ab=128, rate=1000, acodec=0), "wmv2", 320, 240, None, "wmav1", 2, 44100, None),
-    ("film", WMV, dict(vb=192, ab=64, rate=1000, acodec=1, quality=0), "wmv2", 352, 288, None, "wmav2", 2, 44100,
-     None),
-    ("ntsc", ASF, dict(vb=768, ab=128, rate=1000, vcodec=0, acodec=0), "msmpeg4v3", 640, 480, None, None, 0, 0, None),
-    ("pal", ASF, dict(vb=768, ab=128, rate=1000, vcodec=1, acodec=1, quality=8), "msmpeg4v2", 320, 240, None, "wmav2",
+    ("pal", VCD, {"TV mode": 0, "MPEG1 quality": 4, "Letterbox": 0}, "mpeg1video", 352, 240, "24000/1001", "mp2", 2,
+     44100, None),
+    ("ntsc", VCD, {"TV mode": 1, "Letterbox": 0}, "mpeg1video", 352, 288, "25/1", None, 0, 0, None),
+    ("film", SVCD, {"TV mode": 0, "SVCD quality": 3, "Letterbox": 0}, "mpeg2video", 480, 480, "30000/1001", "mp2",
      2, 44100, None),
-    ("wide", ASF, dict(vb=768, ab=128, rate=1000, vcodec=2, acodec=0, width=320, height=240, spare_width=20),
-     "wmv2", 320, 240, None, "wmav1", 2, 44100, None),
+    ("pal", SVCD, {"TV mode": 1, "SVCD quality": 0, "DVD aspect ratio": 1, "Letterbox": 0}, "mpeg2video", 480, 576,
+     "25/1", "mp2", 2, 44100, None),
+    ("pal", DVD, {"TV mode": 0, "Letterbox": 0}, "mpeg2video", 720, 480, "30000/1001", "ac3", 2, 48000, None),
+    # Letter box of a 4:3 source into 720 x 576: 720 x 540 padded.
+    ("pal", DVD, {"TV mode": 1, "DVD quality": 4, "DVD audio codec": 1, "DVD aspect ratio": 0}, "mpeg2video", 720,
+     576, "25/1", "mp2", 2, 48000, None),
+    ("film", DVD, {"TV mode": 1, "DVD quality": 2, "DVD aspect ratio": 1, "Letterbox": 0}, "mpeg2video", 720, 576,
+     "25/1", "ac3", 1, 48000, None),
+    # Windows Media: the frame rate option says 1000, the source's frames are kept.
+    ("pal", WMV, {"WMV audio codec": 0}, "wmv2", 320, 240, None, "wmav1", 2, 44100, None),
+    ("film", WMV, {"WMV quality": 0}, "wmv2", 352, 288, None, "wmav2", 2, 44100, None),
+    ("ntsc", ASF, {"ASF video codec": 0, "ASF audio codec": 0}, "msmpeg4v3", 640, 480, None, None, 0, 0, None),
+    ("pal", ASF, {"ASF video codec": 1, "WMV quality": 8}, "msmpeg4v2", 320, 240, None, "wmav2", 2, 44100, None),
+    ("wide", ASF, {"ASF audio codec": 0, "AVI resolution": 10}, "wmv2", 320, 240, None, "wmav1", 2, 44100, None),
     # Sources of odd size lose a column and a row: these encoders take even sizes only.
-    ("odd", XVID, dict(vb=1000, ab=128, rate=25, acodec=0), "mpeg4", 174, 142, "25/1", "mp3", 2, 44100, None),
-    ("odd", WMV, dict(vb=768, ab=128, rate=1000, acodec=1), "wmv2", 174, 142, None, "wmav2", 2, 44100, None),
+    ("odd", XVID, {}, "mpeg4", 174, 142, "25/1", "mp3", 2, 44100, None),
+    ("odd", WMV, {}, "wmv2", 174, 142, None, "wmav2", 2, 44100, None),
 ]
 
 # case: (picture rows, first picture row). A 4:3 source in 720 x 576: 540 rows; 16:9 anamorphic sources fitted by
@@ -154,14 +165,13 @@ def frames_of(rate, seconds=2):
 def test_formats(work):
     for name, (size, rate, audio, sar) in CLIPS.items():
         make_clip(os.path.join(work, name + ".avi"), size, rate, audio=audio, sar=sar)
-    for i, (clip, fmt, inputs, vcodec, width, height, rate, acodec, channels, srate, tag) in enumerate(CASES):
+    for i, (clip, fmt, settings, vcodec, width, height, rate, acodec, channels, srate, tag) in enumerate(CASES):
         label = "case %d (%s from %s)" % (i, NAMES[fmt], clip)
         src = os.path.join(work, clip + ".avi")
         out = os.path.join(work, "out%d.%s" % (i, EXTENSION[fmt]))
-        inputs = dict(inputs)
-        vb, ab, frame_rate = inputs.pop("vb"), inputs.pop("ab"), inputs.pop("rate")
-        text = parameter_text(src, out, fmt, vb, ab, frame_rate, **inputs)
-        status, reports, err = run(split(text))
+        size, clip_rate = CLIPS[clip][0], float(Fraction(CLIPS[clip][1]))
+        args = encoder_args(src, out, dict(settings, **{"Output format": fmt}), fps=clip_rate, size=size)
+        status, reports, err = run(args)
         check(status == 0, "%s: exit %d: %s" % (label, status, err.strip()))
         if status != 0:
             continue
@@ -191,6 +201,10 @@ def test_formats(work):
             check(a is None, "%s: unexpected audio" % label)
         if fmt in SECTOR:
             check(os.path.getsize(out) % SECTOR[fmt] == 0, "%s: not whole %d-byte sectors" % (label, SECTOR[fmt]))
+        if fmt == VCD:
+            # A VCD's first pictures are due 0.44 s in, not the muxer's usual half second.
+            start = float(fmt_info["start_time"])
+            check(0.44 <= start < 0.5, "%s: starts at %.3f s" % (label, start))
         check(not [f for f in os.listdir(work) if "zezozov-part" in f], "%s: a temporary file was left" % label)
         print("ok: " + label, flush=True)
     # Letter boxes: the picture's height and top line inside the padded frame (the test pattern's own dark edges
@@ -208,7 +222,7 @@ def test_formats(work):
 # --- probe ----------------------------------------------------------------------------------------------------
 
 def probe_args(path):
-    return split(parameter_text(path, path + ".avi", AVI, 1000, 128, 25, probe=1))
+    return encoder_args(path, path + ".avi", {}, fps=0, probe=True)
 
 
 def test_probe(work):
@@ -244,7 +258,7 @@ def test_probe(work):
               "probe of %s: exit %d, %r, %r" % (os.path.basename(path), status, reports, err))
         # Converting it fails the same way, and leaves nothing behind.
         out = path + ".out.avi"
-        status, reports, err = run(split(parameter_text(path, out, AVI, 1000, 128, 25)))
+        status, reports, err = run(encoder_args(path, out, {}))
         check(status == 3 and not os.path.exists(out), "convert of %s: exit %d" % (os.path.basename(path), status))
     print("probe: %d failures" % len(failures))
 
@@ -267,8 +281,8 @@ def test_stop(work):
     src = os.path.join(work, "long.avi")
     make_clip(src, "720x576", "25", seconds=30, audio=(2, 48000))
     out = os.path.join(work, "long.vob")
-    text = parameter_text(src, out, DVD, 5000, 224, 25, tv=1, width=720, height=576)
-    proc = subprocess.Popen([ZEZOZOV] + split(text), stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+    args = encoder_args(src, out, {"Output format": DVD, "TV mode": 1}, size="720x576")
+    proc = subprocess.Popen([ZEZOZOV] + args, stdin=subprocess.PIPE, stdout=subprocess.PIPE,
                             stderr=subprocess.PIPE, text=True)
     seen = []
     stopped_at = None
@@ -314,7 +328,7 @@ def test_names(work):
     for name in names:
         out_name = os.path.splitext(name)[0] + ".wmv"
         # Relative names, run in the folder itself, as the converter does: the most dangerous shape.
-        args = split(parameter_text(name, out_name, WMV, 768, 128, 1000))
+        args = encoder_args(name, out_name, {"Output format": WMV, "WMV audio codec": 0})
         proc = subprocess.run([ZEZOZOV] + args, cwd=folder, stdin=subprocess.DEVNULL, capture_output=True, text=True)
         check(proc.returncode == 0, "name %r: exit %d: %s" % (name, proc.returncode, proc.stderr))
         out = os.path.join(folder, out_name)
@@ -334,9 +348,10 @@ def test_names(work):
 
 
 def main():
-    global ZEZOZOV
+    global ZEZOZOV, TOOL
     ZEZOZOV = os.path.abspath(sys.argv[1])
-    test = {"formats": test_formats, "probe": test_probe, "stop": test_stop, "names": test_names}[sys.argv[2]]
+    TOOL = os.path.abspath(sys.argv[2])
+    test = {"formats": test_formats, "probe": test_probe, "stop": test_stop, "names": test_names}[sys.argv[3]]
     with tempfile.TemporaryDirectory(prefix="zezozov-test-") as work:
         test(work)
     if failures:
