@@ -129,7 +129,6 @@ ICONS = {
 # Tip of the day: a light bulb on the white panel, 40 x 53 (y runs to 1.325).
 BULB = (246, 201, 14)
 ICONS[138] = [
-    (lambda x, y: in_circle(x, y, 0.5, 0.42, 0.46), solid((250, 240, 137), 90)),
     (lambda x, y: in_circle(x, y, 0.5, 0.42, 0.3) or in_poly(x, y, [(0.28, 0.6), (0.72, 0.6), (0.64, 0.86), (0.36, 0.86)]),
      gradient((255, 236, 130), BULB)),
     (lambda x, y: in_ring(x, y, 0.5, 0.42, 0.3, 0.34) and y < 0.62, solid((214, 158, 46))),
