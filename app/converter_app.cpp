@@ -4,6 +4,7 @@
 #include "controls/prompts.h"
 #include "controls/skin.h"
 #include "mainwin/converter_dlg.h"
+#include "mainwin/tip_of_day_dlg.h"
 
 CConverterApp::CConverterApp(Prompts* prompts) : m_prompts(prompts), m_ownsPrompts(prompts == nullptr) {
     if (m_ownsPrompts)
@@ -34,4 +35,9 @@ int CConverterApp::ExitInstance() {
     return 0;
 }
 
-void CConverterApp::ShowTipOfTheDayAtStartup() {}
+void CConverterApp::ShowTipOfTheDayAtStartup() {
+    // Made even when it is not shown: making it moves the stored place on to the next tip.
+    CTipOfDayDlg tip(*m_prompts);
+    if (tip.ShowAtStartup())
+        tip.exec();
+}

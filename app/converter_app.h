@@ -18,7 +18,8 @@ public:
     int ExitInstance();
 
 private:
-    // The tip-of-the-day dialog is shown here at start-up once it exists; until then there is nothing to show.
+    // The tip of the day before the main window, unless the user switched it off. The one place that decides
+    // it: a run that converts from the command line must never call it.
     void ShowTipOfTheDayAtStartup();
 
     // The run's one settings record: the main dialog loads it, its controls edit it, the batch reads it.

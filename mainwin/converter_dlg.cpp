@@ -25,6 +25,7 @@
 #include "convert/progress_dialog.h"
 #include "mainwin/about_dlg.h"
 #include "mainwin/help_window.h"
+#include "mainwin/tip_of_day_dlg.h"
 #include "mainwin/video_file_list.h"
 #include "settings/output_profiles.h"
 
@@ -356,7 +357,9 @@ void CConverterDlg::OnHomePage() {
 }
 
 void CConverterDlg::OnTipOfTheDay() {
-    // The tip-of-the-day dialog is shown from here once it exists.
+    // Shown whatever the start-up choice is.
+    CTipOfDayDlg tip(m_prompts, this);
+    tip.exec();
 }
 
 void CConverterDlg::OnSettings() {

@@ -12,12 +12,13 @@ SS = 4
 
 
 def png(path, size, pixels):
+    width, height = size if isinstance(size, tuple) else (size, size)
     raw = b"".join(b"\x00" + bytes(v for px in row for v in px) for row in pixels)
     def chunk(tag, data):
         return struct.pack(">I", len(data)) + tag + data + struct.pack(">I", zlib.crc32(tag + data) & 0xFFFFFFFF)
     with open(path, "wb") as f:
         f.write(b"\x89PNG\r\n\x1a\n")
-        f.write(chunk(b"IHDR", struct.pack(">IIBBBBB", size, size, 8, 6, 0, 0, 0)))
+        f.write(chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 6, 0, 0, 0)))
         f.write(chunk(b"IDAT", zlib.compress(raw, 9)))
         f.write(chunk(b"IEND", b""))
 
@@ -50,16 +51,18 @@ def in_ring(x, y, cx, cy, r0, r1):
 
 
 def render(size, layers):
-    """layers: list of (test(x, y) in unit coordinates, colour(x, y) -> (r, g, b, a))."""
+    """layers: list of (test(x, y) in unit coordinates, colour(x, y) -> (r, g, b, a)). A picture that is not
+    square (size as (width, height)) is drawn in units of its width, so y runs to height / width."""
+    width, height = size if isinstance(size, tuple) else (size, size)
     out = []
-    for py in range(size):
+    for py in range(height):
         row = []
-        for px in range(size):
+        for px in range(width):
             acc = [0.0, 0.0, 0.0, 0.0]
             for sy in range(SS):
                 for sx in range(SS):
-                    x = (px + (sx + 0.5) / SS) / size
-                    y = (py + (sy + 0.5) / SS) / size
+                    x = (px + (sx + 0.5) / SS) / width
+                    y = (py + (sy + 0.5) / SS) / width
                     col = (0, 0, 0, 0)
                     for test, colour in layers:
                         if test(x, y):
@@ -122,7 +125,19 @@ ICONS = {
     147: [(lambda x, y: in_poly(x, y, [(0.5, 0.18), (0.85, 0.6), (0.15, 0.6)]) or in_round_rect(x, y, 0.4, 0.5, 0.6, 0.85, 0.03), solid(ACCENT))],
     148: [(lambda x, y: in_poly(x, y, [(0.5, 0.82), (0.85, 0.4), (0.15, 0.4)]) or in_round_rect(x, y, 0.4, 0.15, 0.6, 0.5, 0.03), solid(ACCENT))],
 }
-SIZES = {128: 128, 160: 48, 162: 48, 165: 48, 150: 32, 145: 16, 146: 16, 147: 16, 148: 16}
+
+# Tip of the day: a light bulb on the white panel, 40 x 53 (y runs to 1.325).
+BULB = (246, 201, 14)
+ICONS[138] = [
+    (lambda x, y: in_circle(x, y, 0.5, 0.42, 0.3) or in_poly(x, y, [(0.28, 0.6), (0.72, 0.6), (0.64, 0.86), (0.36, 0.86)]),
+     gradient((255, 236, 130), BULB)),
+    (lambda x, y: in_ring(x, y, 0.5, 0.42, 0.3, 0.34) and y < 0.62, solid((214, 158, 46))),
+    (lambda x, y: in_round_rect(x, y, 0.34, 0.88, 0.66, 1.1, 0.04), solid((160, 174, 192))),
+    (lambda x, y: in_round_rect(x, y, 0.34, 0.88, 0.66, 1.1, 0.04) and (0.92 <= y <= 0.95 or 1.0 <= y <= 1.03), solid((113, 128, 150))),
+    (lambda x, y: in_round_rect(x, y, 0.42, 1.1, 0.58, 1.18, 0.04), solid((74, 85, 104))),
+    (lambda x, y: in_ring(x, y, 0.5, 0.42, 0.16, 0.21) and y < 0.42 and x < 0.5, solid(WHITE, 200)),
+]
+SIZES = {138: (40, 53), 128: 128, 160: 48, 162: 48, 165: 48, 150: 32, 145: 16, 146: 16, 147: 16, 148: 16}
 
 
 def main():

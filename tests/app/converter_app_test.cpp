@@ -57,6 +57,9 @@ private slots:
         SetProgramPath(m_programDir.file("quor-zodi-converter"));
         fs::remove(m_programDir.file("option.ini"));
         fs::permissions(m_programDir.path(), fs::perms::owner_all);
+        // These runs are about the main dialog: the tip of the day is switched off in the profile.
+        qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(m_configDir.path().string()));
+        WriteFile(m_configDir.file("quor-zodi-converter.ini"), "[Tip]\nStartUp=1\n");
     }
 
     void firstRunWritesAllKeysWhenClosedWithEscape() {
@@ -131,6 +134,7 @@ private slots:
 
 private:
     TempDir m_programDir;
+    TempDir m_configDir;
 };
 
 QTEST_MAIN(ConverterAppTest)
