@@ -258,13 +258,6 @@ private slots:
         QTest::mouseClick(&label, Qt::LeftButton, Qt::NoModifier, QPoint(2, 2));
         QCOMPARE(opened, clickable ? QList<QUrl>{QUrl("https://quor-zodi.example/")} : QList<QUrl>());
     }
-
-    void errorTexts() {
-        QCOMPARE(LinkErrorText(26), QStringLiteral("A sharing violation occurred. "));
-        QCOMPARE(LinkErrorText(5), QStringLiteral("The operating system denied\naccess to the specified file."));
-        QCOMPARE(LinkErrorText(33), QStringLiteral("Unknown Error (33) occurred."));
-        QCOMPARE(LinkErrorText(-1), QStringLiteral("Unknown Error (-1) occurred."));
-    }
 };
 
 QTEST_MAIN(HyperlinkTest)

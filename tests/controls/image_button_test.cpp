@@ -1,5 +1,4 @@
 #include <QApplication>
-#include <QDialog>
 #include <QEnterEvent>
 #include <QLineEdit>
 #include <QPainter>
@@ -285,23 +284,6 @@ private slots:
         QTRY_VERIFY(QApplication::focusWidget() != nullptr);
         button->setEnabled(false);
         QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(after));
-    }
-
-    void isTheDialogsDefaultButton() {
-        QDialog dialog;
-        auto* layout = new QVBoxLayout(&dialog);
-        auto* edit = new QLineEdit(&dialog);
-        auto* button = new CImageButton("OK", &dialog);
-        layout->addWidget(edit);
-        layout->addWidget(button);
-        button->setDefault(true);
-        dialog.show();
-        dialog.activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&dialog));
-        edit->setFocus();
-        QSignalSpy clicks(button, &QPushButton::clicked);
-        QTest::keyClick(edit, Qt::Key_Return);
-        QCOMPARE(clicks.count(), 1);
     }
 };
 
