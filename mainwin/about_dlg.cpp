@@ -5,8 +5,11 @@
 #include <QLabel>
 #include <QPushButton>
 
+#include "controls/color_label.h"
 #include "controls/dialog_template.h"
+#include "controls/hyperlink_ctrl.h"
 #include "controls/skin.h"
+#include "settings/ini_file.h"
 
 namespace {
 const char* const kLegalNotice[] = {
@@ -17,17 +20,20 @@ const char* const kLegalNotice[] = {
     "Copyright (c) 2026 the Quor Zodi Converter developers.",
 };
 
-QLabel* LinkLabel(QDialog* dialog, const QString& text, const char* url, int id) {
-    // Plain links for now; they open the address in the browser.
-    auto* label = new QLabel(QStringLiteral("<a href=\"%1\">%2</a>").arg(QLatin1String(url), text), dialog);
-    label->setOpenExternalLinks(true);
-    label->setToolTip(QLatin1String(url));
-    SetControlId(label, id);
-    return label;
-}
 } // namespace
 
-CAboutDlg::CAboutDlg(const QString& programVersion, QWidget* parent) : QDialog(parent) {
+ProductLinks ReadProductLinks(const std::string& programDir) {
+    const IniFile version = IniFile::Load(programDir + "version.ini");
+    // An empty value counts as missing: it would leave the link with nowhere to go.
+    const auto link = [&](const char* key, const char* page) {
+        const std::string value = version.Get("General", key, "");
+        return QString::fromStdString(value.empty() ? programDir + "help/overview/" + page : value);
+    };
+    return {link("HomePage", "overview.htm"), link("Support", "reporting-problems.htm")};
+}
+
+CAboutDlg::CAboutDlg(const QString& programVersion, const ProductLinks& links, Prompts& prompts, QWidget* parent)
+    : QDialog(parent) {
     setWindowTitle(QStringLiteral("About Quor Zodi Converter"));
     QFont font(QStringLiteral("Arial"));
     font.setPointSize(9);
@@ -39,8 +45,7 @@ CAboutDlg::CAboutDlg(const QString& programVersion, QWidget* parent) : QDialog(p
     icon->setPixmap(QIcon(QStringLiteral(":/icons/128.png")).pixmap(iconRect.size().boundedTo(QSize(32, 32))));
     icon->setGeometry(iconRect);
 
-    m_version = new QLabel(QStringLiteral("Quor Zodi Converter 1.0"), this);
-    m_version->setTextFormat(Qt::PlainText);
+    m_version = new CColorLabel(QStringLiteral("Quor Zodi Converter 1.0"), this);
     SetControlId(m_version, IDC_VERSION);
     PlaceInDialogUnits(this, m_version, 30, 12, 145, 8);
 
@@ -57,10 +62,12 @@ CAboutDlg::CAboutDlg(const QString& programVersion, QWidget* parent) : QDialog(p
         PlaceInDialogUnits(this, line, 9, y, 207, 1);
     }
 
-    QLabel* homePage = LinkLabel(this, QStringLiteral("Home page"), kHomePageUrl, IDC_HOME_PAGE);
-    PlaceInDialogUnits(this, homePage, 85, 34, 38, 8);
-    QLabel* support = LinkLabel(this, QStringLiteral("Technical support"), kSupportUrl, IDC_SUPPORT);
-    PlaceInDialogUnits(this, support, 85, 55, 57, 8);
+    m_homePage = new CHyperLinkCtrl(QStringLiteral("Home page"), prompts, this);
+    SetControlId(m_homePage, IDC_HOME_PAGE);
+    PlaceInDialogUnits(this, m_homePage, 85, 34, 38, 8);
+    m_support = new CHyperLinkCtrl(QStringLiteral("Technical support"), prompts, this);
+    SetControlId(m_support, IDC_SUPPORT);
+    PlaceInDialogUnits(this, m_support, 85, 55, 57, 8);
 
     int y = 103;
     for (const char* line : kLegalNotice) {
@@ -71,11 +78,13 @@ CAboutDlg::CAboutDlg(const QString& programVersion, QWidget* parent) : QDialog(p
 
     // Initialisation: the version, then the links keep their own look.
     m_version->setText(QStringLiteral("Quor Zodi Converter %1").arg(programVersion));
-    Skin::RemoveWindowSkin(homePage);
-    Skin::RemoveWindowSkin(support);
-    // This font runs wider than the template's: a link is never cut short.
-    homePage->adjustSize();
-    support->adjustSize();
+    // Sizing each link to its text also keeps it whole in fonts wider than the template's.
+    m_homePage->SetURL(links.homePage);
+    m_homePage->SetUnderline(CHyperLinkCtrl::UNDERLINE_ALWAYS);
+    m_support->SetURL(links.support);
+    m_support->SetUnderline(CHyperLinkCtrl::UNDERLINE_ALWAYS);
+    Skin::RemoveWindowSkin(m_homePage);
+    Skin::RemoveWindowSkin(m_support);
 }
 
 QString CAboutDlg::VersionText() const {

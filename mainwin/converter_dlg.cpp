@@ -5,7 +5,6 @@
 #include <QContextMenuEvent>
 #include <QCursor>
 #include <QDir>
-#include <QDesktopServices>
 #include <QFrame>
 #include <QIcon>
 #include <QLabel>
@@ -13,11 +12,11 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QShortcut>
-#include <QToolButton>
-#include <QUrl>
 
 #include "settings/conversion_settings.h"
 #include "controls/dialog_template.h"
+#include "controls/image_button.h"
+#include "controls/link_opener.h"
 #include "settings/program_dir.h"
 #include "controls/prompts.h"
 #include "controls/skin.h"
@@ -46,7 +45,7 @@ struct ButtonSpec {
     int id;
     const char* text;
     int icon;
-    bool large;
+    bool large; // its icon asked at 48 x 48; the others come at their own size
     const char* hint;
     QRect dlu;
 };
@@ -56,7 +55,7 @@ const ButtonSpec kImageButtons[] = {
     {CConverterDlg::IDC_ADD, "Add", 160, true, "Add video files to the list", {15, 3, 51, 44}},
     {CConverterDlg::IDC_CONVERT, "Convert", 162, true, "Start converting", {78, 3, 51, 44}},
     {CConverterDlg::IDC_SETTINGS, "Settings", 165, true, "Settings...", {141, 3, 51, 44}},
-    {CConverterDlg::IDC_HELP, "Help", 150, true, "About,help,home page,tip of the day.", {217, 3, 51, 44}},
+    {CConverterDlg::IDC_HELP, "Help", 150, false, "About,help,home page,tip of the day.", {217, 3, 51, 44}},
     {CConverterDlg::IDC_ADD_SMALL, "", 145, false, "Add video files to the list", {405, 68, 18, 17}},
     {CConverterDlg::IDC_REMOVE, "", 146, false, "Remove the selected video file", {405, 95, 18, 17}},
     {CConverterDlg::IDC_MOVE_UP, "", 147, false, "Move the selected video file up", {405, 122, 18, 17}},
@@ -151,21 +150,15 @@ void CConverterDlg::OnInitDialog() {
 
 void CConverterDlg::CreateControls() {
     for (const ButtonSpec& spec : kImageButtons) {
-        auto* button = new QToolButton(this);
+        auto* button = new CImageButton(QString::fromLatin1(spec.text), this);
         SetControlId(button, spec.id);
-        button->setAutoRaise(true);
-        button->setFocusPolicy(Qt::TabFocus);
-        button->setIcon(QIcon(QStringLiteral(":/icons/%1.png").arg(spec.icon)));
-        button->setToolTip(QString::fromLatin1(spec.hint));
-        if (spec.large) {
-            button->setText(QString::fromLatin1(spec.text));
-            button->setIconSize(QSize(32, 32));
-            button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-        } else {
-            button->setIconSize(QSize(16, 16));
-        }
         PlaceInDialogUnits(this, button, spec.dlu.x(), spec.dlu.y(), spec.dlu.width(), spec.dlu.height());
-        connect(button, &QToolButton::clicked, this, [this, id = spec.id] { OnCommand(id); });
+        const int size = spec.large ? 48 : 0; // 0: the icon's own size
+        button->AssignIcons(spec.icon, size, size);
+        button->AssignHint(QString::fromLatin1(spec.hint), true);
+        button->UseParentBackground(false);
+        button->SetImageAlignment(CImageButton::ALIGN_TOP, true);
+        connect(button, &QPushButton::clicked, this, [this, id = spec.id] { OnCommand(id); });
     }
 
     QFrame* toolBarLine = Line(this, QFrame::HLine);
@@ -202,7 +195,9 @@ void CConverterDlg::CreateControls() {
         {IDC_CONVERT_BUTTON, "Convert", {347, 267, 52, 13}},
     };
     for (const PushSpec& spec : pushButtons) {
-        auto* button = new QPushButton(QString::fromLatin1(spec.text), this);
+        // "Change" is an image button with nothing configured: no image, no tool tip, its own background.
+        const QString text = QString::fromLatin1(spec.text);
+        auto* button = spec.id == IDC_CHANGE_FOLDER ? new CImageButton(text, this) : new QPushButton(text, this);
         SetControlId(button, spec.id);
         button->setAutoDefault(false);
         PlaceInDialogUnits(this, button, spec.dlu.x(), spec.dlu.y(), spec.dlu.width(), spec.dlu.height());
@@ -348,12 +343,14 @@ void CConverterDlg::OnHelpContent() {
 }
 
 void CConverterDlg::OnAbout() {
-    CAboutDlg about(QString::fromStdString(m_programVersion), this);
+    CAboutDlg about(QString::fromStdString(m_programVersion), ReadProductLinks(GetProgramDir()), m_prompts, this);
     about.exec();
 }
 
 void CConverterDlg::OnHomePage() {
-    QDesktopServices::openUrl(QUrl(QString::fromLatin1(kHomePageUrl)));
+    const int result = OpenLink(ReadProductLinks(GetProgramDir()).homePage);
+    if (result <= 32)
+        ReportLinkError(m_prompts, this, result);
 }
 
 void CConverterDlg::OnTipOfTheDay() {

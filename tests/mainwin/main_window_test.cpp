@@ -102,7 +102,9 @@ private slots:
             {CConverterDlg::IDC_CHANGE_FOLDER, [] {},
              [&] { return f->prompts.pickerTitles.endsWith("Select a temporary folder"); }},
             {CConverterDlg::ID_HELP_ABOUT, closeAbout, [&] { return aboutShown == 1; }},
-            {CConverterDlg::ID_HELP_HOME_PAGE, [] {}, [&] { return m_urls.opened == QList<QUrl>{QUrl(kHomePageUrl)}; }},
+            {CConverterDlg::ID_HELP_HOME_PAGE,
+             [&] { WriteFile(f->tmp.file("version.ini"), "[General]\nHomePage=https://quor-zodi.example/\n"); },
+             [&] { return m_urls.opened == QList<QUrl>{QUrl("https://quor-zodi.example/")}; }},
             {CConverterDlg::IDC_HELP,
              [&] {
                  MainWindowFixture::OnNextWindow([&](QWidget* w) {
