@@ -246,7 +246,61 @@ def test_probe(work):
         out = path + ".out.avi"
         status, reports, err = run(split(parameter_text(path, out, AVI, 1000, 128, 25)))
         check(status == 3 and not os.path.exists(out), "convert of %s: exit %d" % (os.path.basename(path), status))
+    test_probe_sources(work)
     print("probe: %d failures" % len(failures))
+
+
+def short_probe_args(path):
+    """The shortest argument list that asks for a probe."""
+    return [path, "-o", path + ".avi", "-endpos", "9:0:0", "1", "0"]
+
+
+def zero_container_duration(path):
+    """Sets an MP4's movie duration (mvhd) to 0, leaving the track's own duration: a container without a playing
+    time whose stream has one."""
+    with open(path, "rb") as f:
+        data = bytearray(f.read())
+    at = data.find(b"mvhd")
+    assert at > 0 and data[at + 4] == 0, "no version-0 mvhd box"
+    data[at + 20:at + 24] = bytes(4)
+    with open(path, "wb") as f:
+        f.write(data)
+
+
+def test_probe_sources(work):
+    """Sources whose facts need the probe's rules: the average frame rate over the base rate, the stream's
+    playing time where the container has none, and refusals with their reasons."""
+    vfr = os.path.join(work, "vfr.mp4")  # 2 s at 50 fps, then 2 s at 10 fps: base rate 50, average 1500/49
+    subprocess.run(["ffmpeg", "-v", "error", "-f", "lavfi", "-i", "testsrc=size=160x120:rate=50:duration=4",
+                    "-vf", "select='lt(t,2)+not(mod(n,5))'", "-fps_mode", "vfr", "-c:v", "mpeg4", "file:" + vfr],
+                   check=True)
+    ntsc_rounded = os.path.join(work, "2997.avi")  # 29.97 exactly, not 30000/1001
+    make_clip(ntsc_rounded, "320x240", "2997/100", seconds=3)
+    no_container_time = os.path.join(work, "notime.mp4")
+    subprocess.run(["ffmpeg", "-v", "error", "-f", "lavfi", "-i", "testsrc=size=176x144:rate=25:duration=3",
+                    "-c:v", "mpeg4", "file:" + no_container_time], check=True)
+    zero_container_duration(no_container_time)
+    for path, expected in [
+        (vfr, ["1 4", "2 160", "3 120", "4 306122449"]),
+        (ntsc_rounded, ["1 3", "2 320", "3 240", "4 299700000"]),
+        (no_container_time, ["1 3", "2 176", "3 144", "4 250000000"]),
+    ]:
+        status, reports, err = run(short_probe_args(path), replies=lambda line: "0")
+        check(status == 0 and reports == expected,
+              "probe of %s: exit %d, %r, not %r: %s" % (os.path.basename(path), status, reports, expected, err))
+
+    tone = os.path.join(work, "tone.wav")
+    subprocess.run(["ffmpeg", "-v", "error", "-f", "lavfi", "-i", "sine=duration=2", "file:" + tone], check=True)
+    text = os.path.join(work, "readme.mpg")
+    with open(text, "w") as f:
+        f.write("Not a video at all.\n" * 50)
+    empty = os.path.join(work, "nothing.mpg")
+    open(empty, "w").close()
+    for path, reason in [(tone, "no video stream"), (text, "not a media file"), (empty, "empty file"),
+                         (os.path.join(work, "gone.mpg"), "cannot be read: No such file or directory")]:
+        status, reports, err = run(short_probe_args(path))
+        check(status == 3 and reports == ["1 0"] and err.strip() == "zezozov: %s: %s" % (path, reason),
+              "refusal of %s: exit %d, %r, %r" % (os.path.basename(path), status, reports, err))
 
 
 # --- stop -----------------------------------------------------------------------------------------------------
