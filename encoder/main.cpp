@@ -47,9 +47,11 @@ int RunProbe(const EncodeJob& job, ReportChannel& channel) {
         channel.Report(REPORT_DURATION, 0);
         return ENCODER_BAD_INPUT;
     }
+    // The size a player shows, so that the converter's letter box is worked out for the picture's real shape.
+    const auto [width, height] = ShownSize(*info);
     const std::int64_t facts[][2] = {{REPORT_DURATION, DurationReport(info->duration)},
-                                     {REPORT_WIDTH, info->width},
-                                     {REPORT_HEIGHT, info->height},
+                                     {REPORT_WIDTH, width},
+                                     {REPORT_HEIGHT, height},
                                      {REPORT_FRAME_RATE, FrameRateReport(info->frameRate)}};
     for (const auto& fact : facts)
         if (channel.Report(static_cast<int>(fact[0]), fact[1]) || StopSignalReceived())

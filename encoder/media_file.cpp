@@ -6,6 +6,7 @@
 
 extern "C" {
 #include <libavformat/avformat.h>
+#include <libavutil/display.h>
 #include <libavutil/error.h>
 }
 
@@ -55,6 +56,16 @@ Ratio RatioOf(AVRational r) {
     return r.num > 0 && r.den > 0 ? Ratio{r.num, r.den} : Ratio{0, 1};
 }
 
+// The turn FFmpeg gives the picture when it decodes: its display matrix only. A "rotate" tag without a matrix
+// (left by old muxers) does not turn the picture in FFmpeg 5.1, so it must not turn the reported size either.
+int Turn(const AVStream* stream) {
+    size_t size = 0;
+    const std::uint8_t* matrix = av_stream_get_side_data(stream, AV_PKT_DATA_DISPLAYMATRIX, &size);
+    if (!matrix || size < 9 * sizeof(std::int32_t))
+        return 0;
+    return RightAngleTurn(av_display_rotation_get(reinterpret_cast<const std::int32_t*>(matrix)));
+}
+
 struct CloseInput {
     void operator()(AVFormatContext* context) const { avformat_close_input(&context); }
 };
@@ -99,6 +110,9 @@ std::optional<ProbeFacts> ReadMediaFile(const std::string& path, std::string& wh
         s.averageRate = RatioOf(stream->avg_frame_rate);
         s.baseRate = RatioOf(stream->r_frame_rate);
         s.duration = Seconds(stream->duration, stream->time_base);
+        // The container's sample aspect before the codec's, as FFmpeg decodes it.
+        s.sampleAspect = RatioOf(av_guess_sample_aspect_ratio(input.get(), input->streams[i], nullptr));
+        s.rotation = Turn(stream);
         facts.streams.push_back(s);
     }
     return facts;

@@ -73,6 +73,8 @@ std::optional<SourceInfo> ChooseSource(const ProbeFacts& facts) {
         if (!info.frameRate.valid())
             info.frameRate = {0, 1};
         info.duration = facts.duration > 0 ? facts.duration : stream.duration;
+        info.sampleAspect = stream.sampleAspect;
+        info.rotation = stream.rotation;
         return info;
     }
     return std::nullopt;
@@ -96,10 +98,37 @@ std::optional<SourceInfo> ParseProbeOutput(const std::string& text) {
             stream.averageRate = RatioOf(Get(f, "avg_frame_rate"));
             stream.baseRate = RatioOf(Get(f, "r_frame_rate"));
             stream.duration = Number(Get(f, "duration"));
+            stream.sampleAspect = RatioOf(Get(f, "sample_aspect_ratio"));
             facts.streams.push_back(stream);
         }
     }
     return ChooseSource(facts);
+}
+
+std::pair<int, int> ShownSize(const SourceInfo& info) {
+    int width = info.width;
+    const Ratio sar = info.sampleAspect;
+    if (sar.valid() && sar.value() != 1.0) {
+        const double shown = static_cast<double>(width) * sar.value();
+        width = shown >= std::numeric_limits<int>::max() - 2
+                    ? std::numeric_limits<int>::max() - 1
+                    : std::max(2, static_cast<int>(std::llround(shown / 2)) * 2);
+    }
+    if (info.rotation == 90 || info.rotation == 270)
+        return {info.height, width};
+    return {width, info.height};
+}
+
+int RightAngleTurn(double counterClockwiseDegrees) {
+    if (!std::isfinite(counterClockwiseDegrees))
+        return 0;
+    // FFmpeg's own reading (cmdutils' get_rotation): clockwise, whole degrees, folded into [0, 360).
+    double turn = -std::round(counterClockwiseDegrees);
+    turn -= 360 * std::floor(turn / 360 + 0.9 / 360);
+    for (int right : {90, 180, 270})
+        if (std::fabs(turn - right) < 1.0)
+            return right;
+    return 0;
 }
 
 std::int32_t DurationReport(double seconds) {

@@ -2,7 +2,7 @@
 """The real zezozov with the real ffmpeg, on clips generated here: every output format, the probe reports, a stop
 on request and file names that look like options or protocols.
 
-    encoder_test.py ZEZOZOV {formats|probe|stop|names}
+    encoder_test.py ZEZOZOV {formats|probe|shapes|stop|names}
 """
 import json
 import os
@@ -303,6 +303,80 @@ def test_probe_sources(work):
               "refusal of %s: exit %d, %r, %r" % (os.path.basename(path), status, reports, err))
 
 
+# --- sources shown in another shape than stored ------------------------------------------------------------
+
+def make_phone_clip(path):
+    """A portrait phone video: 360 x 640 as shown (white top half, grey bottom half), stored as 640 x 360 frames
+    with a display rotation of 90 degrees."""
+    stored = path + ".stored.mp4"
+    subprocess.run(["ffmpeg", "-v", "error", "-f", "lavfi", "-i",
+                    "color=white:size=360x320:rate=25:duration=2[a];color=gray:size=360x320:rate=25:duration=2[b];"
+                    "[a][b]vstack,transpose=clock", "-c:v", "mpeg4", "-q:v", "3", "file:" + stored], check=True)
+    subprocess.run(["ffmpeg", "-v", "error", "-i", "file:" + stored, "-c", "copy", "-metadata:s:v:0", "rotate=90",
+                    "file:" + path], check=True)
+    os.remove(stored)
+
+
+def picture_box(path):
+    """cropdetect's box of the picture inside the frame: (width, height, x, y)."""
+    log = subprocess.run(["ffmpeg", "-v", "info", "-i", "file:" + path, "-vf", "cropdetect=limit=24:round=2",
+                          "-frames:v", "10", "-f", "null", "-"], capture_output=True, text=True).stderr
+    crops = [c.split("crop=")[1].split()[0] for c in log.splitlines() if "crop=" in c]
+    return tuple(int(x) for x in crops[-1].split(":")) if crops else None
+
+
+def luma_column(path, width, x):
+    """The brightness of one column of the fifth frame, top to bottom."""
+    data = subprocess.run(["ffmpeg", "-v", "error", "-i", "file:" + path, "-vf", "select=eq(n\\,4),format=gray",
+                           "-frames:v", "1", "-f", "rawvideo", "-"], capture_output=True, check=True).stdout
+    return data[x::width]
+
+
+def test_shapes(work):
+    wide = os.path.join(work, "dvdrip.avi")  # 720 x 576 stored, 16:9 shown
+    make_clip(wide, "720x576", "25", audio=(2, 48000), sar="64/45")
+    phone = os.path.join(work, "phone.mp4")
+    make_phone_clip(phone)
+    for path, expected in [(wide, ["1 2", "2 1024", "3 576", "4 250000000"]),
+                           (phone, ["1 2", "2 360", "3 640", "4 250000000"])]:
+        status, reports, err = run(short_probe_args(path), replies=lambda line: "0")
+        check(status == 0 and reports == expected,
+              "probe of %s: exit %d, %r, not %r: %s" % (os.path.basename(path), status, reports, expected, err))
+
+    # Conversions with the letter-box room the program computes from those sizes: 1024 x 576 in DVD PAL's
+    # 720 x 576 leaves 171 rows; 360 x 640 leaves 396 columns.
+    # (source, format, inputs, frame size, picture box (width, height, x, y) or None, tolerance)
+    cases = [
+        (wide, DVD, dict(vb=3000, ab=224, rate=25, tv=1, acodec=1, width=720, height=576, spare_height=171),
+         (720, 576), (720, 406, 0, 84), 2),
+        (phone, DVD, dict(vb=3000, ab=224, rate=25, tv=1, acodec=1, width=720, height=576, spare_width=396),
+         (720, 576), (324, 576, 198, 0), 2),
+        (phone, AVI, dict(vb=1000, ab=128, rate=25), (360, 640), None, 0),
+    ]
+    for i, (src, fmt, inputs, size, box, slack) in enumerate(cases):
+        label = "shape case %d (%s from %s)" % (i, NAMES[fmt], os.path.basename(src))
+        out = os.path.join(work, "shape%d.%s" % (i, EXTENSION[fmt]))
+        inputs = dict(inputs)
+        vb, ab, frame_rate = inputs.pop("vb"), inputs.pop("ab"), inputs.pop("rate")
+        status, _, err = run(split(parameter_text(src, out, fmt, vb, ab, frame_rate, **inputs)))
+        check(status == 0, "%s: exit %d: %s" % (label, status, err.strip()))
+        if status != 0:
+            continue
+        _, v, _ = probe(out)
+        check((v["width"], v["height"]) == size, "%s: size %dx%d" % (label, v["width"], v["height"]))
+        found = picture_box(out)
+        if box:
+            check(found and all(abs(a - b) <= slack for a, b in zip(found, box)),
+                  "%s: picture %r, not about %r" % (label, found, box))
+        if src == phone and found:
+            # Upright: the white half on top, the grey half below.
+            column = luma_column(out, v["width"], found[2] + found[0] // 2)
+            top, bottom = column[found[3] + 20], column[found[3] + found[1] - 20]
+            check(top > 200 and 90 < bottom < 170, "%s: not upright (top %d, bottom %d)" % (label, top, bottom))
+        print("ok: " + label, flush=True)
+    print("shapes: %d failures" % len(failures))
+
+
 # --- stop -----------------------------------------------------------------------------------------------------
 
 def still_running(marker):
@@ -390,7 +464,8 @@ def test_names(work):
 def main():
     global ZEZOZOV
     ZEZOZOV = os.path.abspath(sys.argv[1])
-    test = {"formats": test_formats, "probe": test_probe, "stop": test_stop, "names": test_names}[sys.argv[2]]
+    test = {"formats": test_formats, "probe": test_probe, "shapes": test_shapes, "stop": test_stop,
+            "names": test_names}[sys.argv[2]]
     with tempfile.TemporaryDirectory(prefix="zezozov-test-") as work:
         test(work)
     if failures:
