@@ -183,13 +183,4 @@ std::optional<int> ChildProcess::WaitFor(int timeoutMs) {
     }
 }
 
-int RunToEnd(const std::vector<std::string>& argv, std::string& out, std::string& err) {
-    ChildProcess child;
-    if (!child.Start(argv, err))
-        return -1;
-    while (child.Read(out, err, -1)) {
-    }
-    return child.Wait();
-}
-
 } // namespace zezozov

@@ -7,7 +7,7 @@
 
 namespace zezozov {
 
-// A program run by the encoder (ffmpeg, ffprobe), with its standard output and error in pipes and its standard
+// A program run by the encoder (ffmpeg), with its standard output and error in pipes and its standard
 // input on /dev/null. The only POSIX-specific part of the encoder.
 class ChildProcess {
 public:
@@ -36,9 +36,6 @@ private:
     int m_err = -1;
     std::optional<int> m_status;
 };
-
-// Runs a program to its end and collects its output. The exit status, or -1 when it could not be started.
-int RunToEnd(const std::vector<std::string>& argv, std::string& out, std::string& err);
 
 // SIGINT, SIGTERM and SIGHUP sent to the encoder become a stop request instead of ending it on the spot (which
 // would leave FFmpeg and a partial file behind); a closed report pipe no longer kills it either.

@@ -32,10 +32,10 @@ std::string GainText(double db) {
 
 // The scale filter's size for one dimension given outright and one left free (-3). The free one follows the
 // source's display aspect ("dar" in FFmpeg's expressions: frame size times sample aspect), rounded to an even
-// number. The converter works out the letter-box room from the stored frame size, so a source with non-square
-// pixels can come out wider (or taller) than the box: then the picture is fitted into the box the other way round,
-// still keeping its display aspect. The expressions are evaluated by FFmpeg once the source is open, so the
-// encoder need not open the source itself first.
+// number. The converter works out the letter-box room from the size the probe reports, which is the shown size,
+// so the room is on the right side; should the picture still come out wider (or taller) than the box, it is fitted
+// into the box the other way round, keeping its display aspect. The expressions are evaluated by FFmpeg once the
+// source is open, so the encoder need not open the source itself first.
 std::pair<std::string, std::string> ScaleSize(const ScaleJob& scale) {
     auto even = [](const std::string& x) { return "max(2\\,2*round((" + x + ")/2))"; };
     auto n = [](int v) { return std::to_string(v); };
@@ -175,6 +175,8 @@ std::vector<std::string> FfmpegArguments(const EncodeJob& job, const std::string
     if (audio)
         a.insert(a.end(), {"-map", "0:a:0?"});
 
+    // FFmpeg turns a source with a display rotation upright before these filters (its autorotate default), as a
+    // player does: the filters, and the converter's letter box, work on the picture as it is shown.
     std::string filter = VideoFilter(job);
     if (!filter.empty())
         a.insert(a.end(), {"-vf", filter});

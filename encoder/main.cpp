@@ -10,6 +10,7 @@
 #include "encoder/child_process.h"
 #include "encoder/protocol.h"
 #include "encoder/ffmpeg_command.h"
+#include "encoder/media_file.h"
 #include "encoder/option_parser.h"
 #include "encoder/progress_reader.h"
 #include "encoder/report_channel.h"
@@ -27,19 +28,10 @@ void Fail(const std::string& message) {
 }
 
 std::optional<SourceInfo> Probe(const std::string& path, std::string& why) {
-    std::string out, err;
-    int status = RunToEnd(ProbeArguments(path), out, err);
-    if (status < 0) {
-        why = err;
+    auto facts = ReadMediaFile(path, why);
+    if (!facts)
         return std::nullopt;
-    }
-    if (status != 0) {
-        why = err.empty() ? "ffprobe could not read it" : err;
-        while (!why.empty() && (why.back() == '\n' || why.back() == '\r'))
-            why.pop_back();
-        return std::nullopt;
-    }
-    auto info = ParseProbeOutput(out);
+    auto info = ChooseSource(*facts);
     if (!info)
         why = "no video stream";
     else if (DurationReport(info->duration) == 0)
@@ -55,9 +47,11 @@ int RunProbe(const EncodeJob& job, ReportChannel& channel) {
         channel.Report(NOTIFY_DURATION, 0);
         return ENCODER_BAD_INPUT;
     }
+    // The size a player shows, so that the converter's letter box is worked out for the picture's real shape.
+    const auto [width, height] = ShownSize(*info);
     const std::int64_t facts[][2] = {{NOTIFY_DURATION, DurationReport(info->duration)},
-                                     {NOTIFY_WIDTH, info->width},
-                                     {NOTIFY_HEIGHT, info->height},
+                                     {NOTIFY_WIDTH, width},
+                                     {NOTIFY_HEIGHT, height},
                                      {NOTIFY_FRAME_RATE, FrameRateReport(info->frameRate)}};
     for (const auto& fact : facts)
         if (channel.Report(static_cast<int>(fact[0]), fact[1]) || StopSignalReceived())

@@ -61,21 +61,27 @@ Ratio RatioOf(const std::string& text) {
 
 } // namespace
 
-std::vector<std::string> ProbeArguments(const std::string& path) {
-    return {"ffprobe",
-            "-v",
-            "error",
-            "-of",
-            "compact",
-            "-show_entries",
-            "format=duration:stream=codec_type,width,height,avg_frame_rate,r_frame_rate,duration",
-            FfmpegPath(path)};
+std::optional<SourceInfo> ChooseSource(const ProbeFacts& facts) {
+    for (const StreamFacts& stream : facts.streams) {
+        // A stream labelled video without a picture size (a cover with no size, a data stream) is passed over.
+        if (!stream.video || stream.width <= 0 || stream.height <= 0)
+            continue;
+        SourceInfo info;
+        info.width = stream.width;
+        info.height = stream.height;
+        info.frameRate = stream.averageRate.valid() ? stream.averageRate : stream.baseRate;
+        if (!info.frameRate.valid())
+            info.frameRate = {0, 1};
+        info.duration = facts.duration > 0 ? facts.duration : stream.duration;
+        info.sampleAspect = stream.sampleAspect;
+        info.rotation = stream.rotation;
+        return info;
+    }
+    return std::nullopt;
 }
 
 std::optional<SourceInfo> ParseProbeOutput(const std::string& text) {
-    SourceInfo info;
-    bool haveVideo = false;
-    double videoDuration = 0;
+    ProbeFacts facts;
     std::istringstream in(text);
     std::string line;
     while (std::getline(in, line)) {
@@ -83,29 +89,46 @@ std::optional<SourceInfo> ParseProbeOutput(const std::string& text) {
             line.pop_back();
         Fields f = ReadFields(line);
         if (line.starts_with("format|")) {
-            info.duration = Number(Get(f, "duration"));
+            facts.duration = Number(Get(f, "duration"));
         } else if (line.starts_with("stream|")) {
-            std::string type = Get(f, "codec_type");
-            if (type == "video" && !haveVideo) {
-                info.width = Integer(Get(f, "width"));
-                info.height = Integer(Get(f, "height"));
-                if (info.width <= 0 || info.height <= 0)
-                    continue; // not a picture stream (a cover with no size, a data stream labelled video)
-                haveVideo = true;
-                // The average rate is the one a player shows; the base rate r_frame_rate only stands in when the
-                // container gives no average (it can be a field rate or a timestamp resolution).
-                info.frameRate = RatioOf(Get(f, "avg_frame_rate"));
-                if (!info.frameRate.valid())
-                    info.frameRate = RatioOf(Get(f, "r_frame_rate"));
-                videoDuration = Number(Get(f, "duration"));
-            }
+            StreamFacts stream;
+            stream.video = Get(f, "codec_type") == "video";
+            stream.width = Integer(Get(f, "width"));
+            stream.height = Integer(Get(f, "height"));
+            stream.averageRate = RatioOf(Get(f, "avg_frame_rate"));
+            stream.baseRate = RatioOf(Get(f, "r_frame_rate"));
+            stream.duration = Number(Get(f, "duration"));
+            stream.sampleAspect = RatioOf(Get(f, "sample_aspect_ratio"));
+            facts.streams.push_back(stream);
         }
     }
-    if (!haveVideo)
-        return std::nullopt;
-    if (info.duration <= 0)
-        info.duration = videoDuration;
-    return info;
+    return ChooseSource(facts);
+}
+
+std::pair<int, int> ShownSize(const SourceInfo& info) {
+    int width = info.width;
+    const Ratio sar = info.sampleAspect;
+    if (sar.valid() && sar.value() != 1.0) {
+        const double shown = static_cast<double>(width) * sar.value();
+        width = shown >= std::numeric_limits<int>::max() - 2
+                    ? std::numeric_limits<int>::max() - 1
+                    : std::max(2, static_cast<int>(std::llround(shown / 2)) * 2);
+    }
+    if (info.rotation == 90 || info.rotation == 270)
+        return {info.height, width};
+    return {width, info.height};
+}
+
+int RightAngleTurn(double counterClockwiseDegrees) {
+    if (!std::isfinite(counterClockwiseDegrees))
+        return 0;
+    // FFmpeg's own reading (cmdutils' get_rotation): clockwise, whole degrees, folded into [0, 360).
+    double turn = -std::round(counterClockwiseDegrees);
+    turn -= 360 * std::floor(turn / 360 + 0.9 / 360);
+    for (int right : {90, 180, 270})
+        if (std::fabs(turn - right) < 1.0)
+            return right;
+    return 0;
 }
 
 std::int32_t DurationReport(double seconds) {
@@ -119,7 +142,7 @@ std::int32_t DurationReport(double seconds) {
 std::int32_t FrameRateReport(Ratio rate) {
     if (!rate.valid())
         return 0;
-    // ffprobe prints 32-bit ratios, so num x 2 x 10^7 stays far inside 64 bits; larger terms are cut down first.
+    // FFmpeg's ratios have 32-bit terms, so num x 2 x 10^7 stays far inside 64 bits; larger terms are cut down first.
     Ratio r = rate;
     while (r.num > (std::int64_t{1} << 33) || r.den > (std::int64_t{1} << 33)) {
         r.num /= 2;

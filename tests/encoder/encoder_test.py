@@ -2,7 +2,7 @@
 """The real zezozov with the real ffmpeg, on clips generated here: every output format, the probe reports, a stop
 on request and file names that look like options or protocols.
 
-    encoder_test.py ZEZOZOV PARAMETER_TEXT_TOOL {formats|probe|stop|names}
+    encoder_test.py ZEZOZOV PARAMETER_TEXT_TOOL {formats|probe|shapes|stop|names}
 
 Every parameter text comes from the converter's own builder (the qzc-parameter-text tool), with the settings
 given by their option.ini keys.
@@ -260,7 +260,133 @@ def test_probe(work):
         out = path + ".out.avi"
         status, reports, err = run(encoder_args(path, out, {}))
         check(status == 3 and not os.path.exists(out), "convert of %s: exit %d" % (os.path.basename(path), status))
+    test_probe_sources(work)
     print("probe: %d failures" % len(failures))
+
+
+def short_probe_args(path):
+    """The shortest argument list that asks for a probe."""
+    return [path, "-o", path + ".avi", "-endpos", "9:0:0", "1", "0"]
+
+
+def zero_container_duration(path):
+    """Sets an MP4's movie duration (mvhd) to 0, leaving the track's own duration: a container without a playing
+    time whose stream has one."""
+    with open(path, "rb") as f:
+        data = bytearray(f.read())
+    at = data.find(b"mvhd")
+    assert at > 0 and data[at + 4] == 0, "no version-0 mvhd box"
+    data[at + 20:at + 24] = bytes(4)
+    with open(path, "wb") as f:
+        f.write(data)
+
+
+def test_probe_sources(work):
+    """Sources whose facts need the probe's rules: the average frame rate over the base rate, the stream's
+    playing time where the container has none, and refusals with their reasons."""
+    vfr = os.path.join(work, "vfr.mp4")  # 2 s at 50 fps, then 2 s at 10 fps: base rate 50, average 1500/49
+    subprocess.run(["ffmpeg", "-v", "error", "-f", "lavfi", "-i", "testsrc=size=160x120:rate=50:duration=4",
+                    "-vf", "select='lt(t,2)+not(mod(n,5))'", "-fps_mode", "vfr", "-c:v", "mpeg4", "file:" + vfr],
+                   check=True)
+    ntsc_rounded = os.path.join(work, "2997.avi")  # 29.97 exactly, not 30000/1001
+    make_clip(ntsc_rounded, "320x240", "2997/100", seconds=3)
+    no_container_time = os.path.join(work, "notime.mp4")
+    subprocess.run(["ffmpeg", "-v", "error", "-f", "lavfi", "-i", "testsrc=size=176x144:rate=25:duration=3",
+                    "-c:v", "mpeg4", "file:" + no_container_time], check=True)
+    zero_container_duration(no_container_time)
+    for path, expected in [
+        (vfr, ["1 4", "2 160", "3 120", "4 306122449"]),
+        (ntsc_rounded, ["1 3", "2 320", "3 240", "4 299700000"]),
+        (no_container_time, ["1 3", "2 176", "3 144", "4 250000000"]),
+    ]:
+        status, reports, err = run(short_probe_args(path), replies=lambda line: "0")
+        check(status == 0 and reports == expected,
+              "probe of %s: exit %d, %r, not %r: %s" % (os.path.basename(path), status, reports, expected, err))
+
+    tone = os.path.join(work, "tone.wav")
+    subprocess.run(["ffmpeg", "-v", "error", "-f", "lavfi", "-i", "sine=duration=2", "file:" + tone], check=True)
+    text = os.path.join(work, "readme.mpg")
+    with open(text, "w") as f:
+        f.write("Not a video at all.\n" * 50)
+    empty = os.path.join(work, "nothing.mpg")
+    open(empty, "w").close()
+    for path, reason in [(tone, "no video stream"), (text, "not a media file"), (empty, "empty file"),
+                         (os.path.join(work, "gone.mpg"), "cannot be read: No such file or directory")]:
+        status, reports, err = run(short_probe_args(path))
+        check(status == 3 and reports == ["1 0"] and err.strip() == "zezozov: %s: %s" % (path, reason),
+              "refusal of %s: exit %d, %r, %r" % (os.path.basename(path), status, reports, err))
+
+
+# --- sources shown in another shape than stored ------------------------------------------------------------
+
+def make_phone_clip(path):
+    """A portrait phone video: 360 x 640 as shown (white top half, grey bottom half), stored as 640 x 360 frames
+    with a display rotation of 90 degrees."""
+    stored = path + ".stored.mp4"
+    subprocess.run(["ffmpeg", "-v", "error", "-f", "lavfi", "-i",
+                    "color=white:size=360x320:rate=25:duration=2[a];color=gray:size=360x320:rate=25:duration=2[b];"
+                    "[a][b]vstack,transpose=clock", "-c:v", "mpeg4", "-q:v", "3", "file:" + stored], check=True)
+    subprocess.run(["ffmpeg", "-v", "error", "-i", "file:" + stored, "-c", "copy", "-metadata:s:v:0", "rotate=90",
+                    "file:" + path], check=True)
+    os.remove(stored)
+
+
+def picture_box(path):
+    """cropdetect's box of the picture inside the frame: (width, height, x, y)."""
+    log = subprocess.run(["ffmpeg", "-v", "info", "-i", "file:" + path, "-vf", "cropdetect=limit=24:round=2",
+                          "-frames:v", "10", "-f", "null", "-"], capture_output=True, text=True).stderr
+    crops = [c.split("crop=")[1].split()[0] for c in log.splitlines() if "crop=" in c]
+    return tuple(int(x) for x in crops[-1].split(":")) if crops else None
+
+
+def luma_column(path, width, x):
+    """The brightness of one column of the fifth frame, top to bottom."""
+    data = subprocess.run(["ffmpeg", "-v", "error", "-i", "file:" + path, "-vf", "select=eq(n\\,4),format=gray",
+                           "-frames:v", "1", "-f", "rawvideo", "-"], capture_output=True, check=True).stdout
+    return data[x::width]
+
+
+def test_shapes(work):
+    wide = os.path.join(work, "dvdrip.avi")  # 720 x 576 stored, 16:9 shown
+    make_clip(wide, "720x576", "25", audio=(2, 48000), sar="64/45")
+    phone = os.path.join(work, "phone.mp4")
+    make_phone_clip(phone)
+    for path, expected in [(wide, ["1 2", "2 1024", "3 576", "4 250000000"]),
+                           (phone, ["1 2", "2 360", "3 640", "4 250000000"])]:
+        status, reports, err = run(short_probe_args(path), replies=lambda line: "0")
+        check(status == 0 and reports == expected,
+              "probe of %s: exit %d, %r, not %r: %s" % (os.path.basename(path), status, reports, expected, err))
+
+    # Conversions with the letter-box room the program computes from those sizes: 1024 x 576 in DVD PAL's
+    # 720 x 576 leaves 171 rows; 360 x 640 leaves 396 columns.
+    # (source, shown size, format, settings, frame size, picture box (width, height, x, y) or None, tolerance)
+    dvd_pal_4_3 = {"TV mode": 1, "DVD quality": 4, "DVD audio codec": 1, "DVD aspect ratio": 0}
+    cases = [
+        (wide, "1024x576", DVD, dvd_pal_4_3, (720, 576), (720, 406, 0, 84), 2),
+        (phone, "360x640", DVD, dvd_pal_4_3, (720, 576), (324, 576, 198, 0), 2),
+        (phone, "360x640", AVI, {}, (360, 640), None, 0),
+    ]
+    for i, (src, shown, fmt, settings, size, box, slack) in enumerate(cases):
+        label = "shape case %d (%s from %s)" % (i, NAMES[fmt], os.path.basename(src))
+        out = os.path.join(work, "shape%d.%s" % (i, EXTENSION[fmt]))
+        args = encoder_args(src, out, dict(settings, **{"Output format": fmt}), size=shown)
+        status, _, err = run(args)
+        check(status == 0, "%s: exit %d: %s" % (label, status, err.strip()))
+        if status != 0:
+            continue
+        _, v, _ = probe(out)
+        check((v["width"], v["height"]) == size, "%s: size %dx%d" % (label, v["width"], v["height"]))
+        found = picture_box(out)
+        if box:
+            check(found and all(abs(a - b) <= slack for a, b in zip(found, box)),
+                  "%s: picture %r, not about %r" % (label, found, box))
+        if src == phone and found:
+            # Upright: the white half on top, the grey half below.
+            column = luma_column(out, v["width"], found[2] + found[0] // 2)
+            top, bottom = column[found[3] + 20], column[found[3] + found[1] - 20]
+            check(top > 200 and 90 < bottom < 170, "%s: not upright (top %d, bottom %d)" % (label, top, bottom))
+        print("ok: " + label, flush=True)
+    print("shapes: %d failures" % len(failures))
 
 
 # --- stop -----------------------------------------------------------------------------------------------------
@@ -351,7 +477,8 @@ def main():
     global ZEZOZOV, TOOL
     ZEZOZOV = os.path.abspath(sys.argv[1])
     TOOL = os.path.abspath(sys.argv[2])
-    test = {"formats": test_formats, "probe": test_probe, "stop": test_stop, "names": test_names}[sys.argv[3]]
+    test = {"formats": test_formats, "probe": test_probe, "shapes": test_shapes, "stop": test_stop,
+            "names": test_names}[sys.argv[3]]
     with tempfile.TemporaryDirectory(prefix="zezozov-test-") as work:
         test(work)
     if failures:

@@ -89,8 +89,46 @@ TEST(SourceInfo, FrameRateTimesTenMillion) {
         EXPECT_EQ(FrameRateReport(rate), report) << rate.num << "/" << rate.den;
 }
 
-TEST(SourceInfo, ProbeArgumentsNameTheFileSafely) {
-    auto args = ProbeArguments("-i concat:x.avi");
-    EXPECT_EQ(args.front(), "ffprobe");
-    EXPECT_EQ(args.back(), "file:-i concat:x.avi");
+TEST(SourceInfo, PathsReachFfmpegAsFiles) {
+    EXPECT_EQ(FfmpegPath("-i concat:x.avi"), "file:-i concat:x.avi");
+}
+
+TEST(SourceInfo, ShownSizeFollowsSampleAspectAndTurn) {
+    struct Case {
+        int width, height;
+        Ratio sampleAspect;
+        int rotation;
+        std::pair<int, int> shown;
+    };
+    const Case cases[] = {
+        {720, 576, {64, 45}, 0, {1024, 576}},  // PAL 16:9 DVD
+        {720, 576, {16, 15}, 0, {768, 576}},   // PAL 4:3 DVD
+        {720, 480, {8, 9}, 0, {640, 480}},     // NTSC 4:3 DVD: narrower than stored
+        {175, 143, {12, 11}, 0, {190, 143}},   // 190.9 rounds to an even 190
+        {175, 143, {1, 1}, 0, {175, 143}},     // square pixels keep an odd size
+        {175, 143, {2, 2}, 0, {175, 143}},     //
+        {320, 240, {0, 1}, 0, {320, 240}},     // unknown sample aspect: square
+        {4, 2, {1, 4}, 0, {2, 2}},             // never below 2
+        {640, 360, {0, 1}, 90, {360, 640}},    // phone video
+        {640, 360, {1, 1}, 270, {360, 640}},   //
+        {640, 360, {1, 1}, 180, {640, 360}},   // upside down keeps its shape
+        {720, 576, {64, 45}, 90, {576, 1024}}, // scaled as stored, then turned
+    };
+    for (const auto& c : cases) {
+        SourceInfo info;
+        info.width = c.width;
+        info.height = c.height;
+        info.sampleAspect = c.sampleAspect;
+        info.rotation = c.rotation;
+        EXPECT_EQ(ShownSize(info), c.shown) << c.width << "x" << c.height << " turned " << c.rotation;
+    }
+}
+
+TEST(SourceInfo, TurnsOnlyByRightAngles) {
+    // In av_display_rotation_get's terms: counter-clockwise degrees, as stored in the display matrix.
+    const std::pair<double, int> cases[] = {{-90, 90}, {90, 270},   {180, 180},       {-180, 180},
+                                            {0, 0},    {-89.7, 90}, {-89.4, 0},       {269.6, 90},
+                                            {45, 0},   {-450, 90},  {std::nan(""), 0}};
+    for (const auto& [degrees, turn] : cases)
+        EXPECT_EQ(RightAngleTurn(degrees), turn) << degrees;
 }
