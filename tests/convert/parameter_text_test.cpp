@@ -67,32 +67,22 @@ TEST(ParameterText, WorkedExample) {
               "volume=+0db:0:channels=2 -ofps 25.000000 -endpos 9:0:0 0 3146290");
 }
 
-struct BlockCase {
-    const char* name;
-    std::function<void(ConversionSettings&)> change;
-    std::string expected; // everything between the head and the tail
-};
-
-void ExpectBlocks(const std::vector<BlockCase>& cases) {
-    for (const BlockCase& c : cases) {
-        ConversionSettings s = Defaults();
-        c.change(s);
-        EXPECT_EQ(Convert(s), kHead + c.expected + kTail) << c.name;
-    }
-}
-
-TEST(ParameterText, AviFamilyBlocks) {
-    ExpectBlocks({
-        {"avi mp3 + mpeg4", [](auto& s) { s.aviFrameRate = 5; },
-         " -oac mp3lame -ovc lavc -lameopts vbr=3:br=128:mode=3 -lavcopts "
-         "vcodec=mpeg4:vbitrate=1000:vhq:vqmin=1:vqmax=31:autoaspect=1 -ffourcc DX50" +
-             kAviTail + " -af volume=+0db:0:channels=2 -ofps 25.000000"},
+// One pinned text per format block and codec choice; the frame rate and filter follow the block.
+TEST(ParameterText, FormatBlocks) {
+    const std::string wmTail = " -sws 2 -af volume=+0db:0:channels=2 -srate 44100 -ofps 1000.000000";
+    const std::string certify = " -of lavf -lavfopts i_certify_that_my_video_stream_does_not_use_b_frames:format=";
+    const std::string mpg = " -of lavf -lavfopts format=mpg:i_certify_that_my_video_stream_does_not_use_b_frames";
+    struct Case {
+        const char* name;
+        std::function<void(ConversionSettings&)> change;
+        std::string expected; // everything between the head and the tail
+    };
+    const Case cases[] = {
         {"avi ac3 + mpeg4",
          [](auto& s) {
              s.aviAudioCodec = 1;
              s.aviQuality = 8;
              s.volume = 12;
-             s.aviFrameRate = 5;
          },
          " -oac lavc -ovc lavc -lavcopts "
          "acodec=ac3:abitrate=224:vcodec=mpeg4:vbitrate=2500:vhq:vqmin=1:vqmax=31:autoaspect=1 -ffourcc DX50" +
@@ -105,28 +95,14 @@ TEST(ParameterText, AviFamilyBlocks) {
          },
          " -oac mp3lame -ovc xvid -lameopts vbr=3:br=64:mode=3 -xvidencopts bitrate=384:autoaspect=1" + kAviTail +
              " -af volume=+0db:0:channels=2 -ofps 20.000000"},
-        {"avi ac3 + xvid",
-         [](auto& s) {
-             s.aviVideoCodec = 1;
-             s.aviAudioCodec = 1;
-             s.aviQuality = 1;
-             s.volume = 40;
-         },
-         " -oac lavc -ovc xvid -lavcopts acodec=ac3:abitrate=80 -xvidencopts bitrate=512:autoaspect=1" + kAviTail +
-             " -af volume=+20db:0:channels=6:lavcresample=44100 -srate 44100 -ofps 25.000000"},
-        {"avi unknown video codec", [](auto& s) { s.aviVideoCodec = 2; },
-         kAviTail + " -af volume=+0db:0:channels=2 -ofps 25.000000"},
-        {"avi unknown audio codec", [](auto& s) { s.aviAudioCodec = 2; },
-         kAviTail + " -af volume=+0db:0:channels=2 -ofps 25.000000"},
-        {"xvid ignores the avi codecs",
+        {"xvid ac3 ignores the avi codecs",
          [](auto& s) {
              s.outputFormat = FORMAT_XVID;
              s.xvidAudioCodec = 1;
-             s.aviVideoCodec = 0;
-             s.aviAudioCodec = 0;
+             s.volume = 40;
          },
          " -oac lavc -ovc xvid -lavcopts acodec=ac3:abitrate=128 -xvidencopts bitrate=1000:autoaspect=1" + kAviTail +
-             " -af volume=+0db:0:channels=6:lavcresample=44100 -srate 44100 -ofps 25.000000"},
+             " -af volume=+20db:0:channels=6:lavcresample=44100 -srate 44100 -ofps 25.000000"},
         {"zodi ignores the avi codecs",
          [](auto& s) {
              s.outputFormat = FORMAT_ZODI;
@@ -136,21 +112,15 @@ TEST(ParameterText, AviFamilyBlocks) {
          " -oac mp3lame -ovc lavc -lameopts vbr=3:br=128:mode=3 -lavcopts "
          "vcodec=mpeg4:vbitrate=1000:vhq:vqmin=1:vqmax=31:autoaspect=1 -ffourcc DX50" +
              kAviTail + " -af volume=+0db:0:channels=2 -ofps 25.000000"},
-    });
-}
-
-TEST(ParameterText, PlainMpegBlocks) {
-    ExpectBlocks({
         {"mpeg1",
          [](auto& s) {
              s.outputFormat = FORMAT_MPEG1;
              s.mpegAspectRatio = 2;
-             s.mpegFrameRate = 3;
          },
          " -af volume=+0db:0:channels=2:lavcresample=44100 -srate 44100 -oac lavc -ovc lavc -lavcopts "
          "vcodec=mpeg1video:keyint=18:vrc_buf_size=327:vrc_minrate=1000:vbitrate=1000:vrc_maxrate=1000:acodec=mp2:"
-         "abitrate=192:autoaspect=1:aspect=16/9 -of lavf -lavfopts "
-         "format=mpg:i_certify_that_my_video_stream_does_not_use_b_frames -ofps 25.000000"},
+         "abitrate=192:autoaspect=1:aspect=16/9" +
+             mpg + " -ofps 25.000000"},
         {"mpeg2",
          [](auto& s) {
              s.outputFormat = FORMAT_MPEG2;
@@ -160,23 +130,10 @@ TEST(ParameterText, PlainMpegBlocks) {
          },
          " -oac lavc -ovc lavc -lavcopts "
          "vcodec=mpeg2video:keyint=18:vrc_buf_size=1835:vrc_maxrate=9400:vbitrate=2000:acodec=mp2:abitrate=160:"
-         "autoaspect=1:aspect=2.21/1 -of lavf -lavfopts "
-         "format=mpg:i_certify_that_my_video_stream_does_not_use_b_frames "
-         "-af volume=+0db:0:channels=2:lavcresample=44100 -srate 44100 -ofps 30000/1001 -vf scale=640:480,harddup"},
-    });
-}
-
-TEST(ParameterText, DiscBlocks) {
-    ExpectBlocks({
-        {"vcd ntsc",
-         [](auto& s) {
-             s.outputFormat = FORMAT_VCD;
-             s.mpeg1Quality = 4;
-         },
-         " -oac lavc -ovc lavc -of mpeg -lavcopts "
-         "vcodec=mpeg1video:keyint=18:vrc_buf_size=327:vrc_minrate=1152:vbitrate=1152:vrc_maxrate=1152:acodec=mp2:"
-         "abitrate=192:autoaspect=1:aspect=4/3 -mpegopts format=xvcd -af volume=+0db:0:channels=2:lavcresample=44100 "
-         "-srate 44100 -ofps 24000/1001 -vf scale=352:240,harddup"},
+         "autoaspect=1:aspect=2.21/1" +
+             mpg +
+             " -af volume=+0db:0:channels=2:lavcresample=44100 -srate 44100 -ofps 30000/1001 -vf "
+             "scale=640:480,harddup"},
         {"vcd pal",
          [](auto& s) {
              s.outputFormat = FORMAT_VCD;
@@ -188,7 +145,7 @@ TEST(ParameterText, DiscBlocks) {
          "vcodec=mpeg1video:keyint=15:vrc_buf_size=327:vrc_minrate=512:vbitrate=512:vrc_maxrate=512:acodec=mp2:"
          "abitrate=96:autoaspect=1:aspect=16/9 -mpegopts format=xvcd -af volume=+0db:0:channels=2:lavcresample=44100 "
          "-srate 44100 -ofps 25.000000 -vf scale=352:288,harddup"},
-        {"svcd ntsc",
+        {"svcd ntsc: the peak rate lies halfway to 2500",
          [](auto& s) {
              s.outputFormat = FORMAT_SVCD;
              s.svcdQuality = 0;
@@ -198,112 +155,53 @@ TEST(ParameterText, DiscBlocks) {
          "vcodec=mpeg2video:keyint=18:vrc_buf_size=917:vrc_minrate=600:vrc_maxrate=1650:vbitrate=800:acodec=mp2:"
          "abitrate=128:autoaspect=1:aspect=16/9 -mpegopts format=xsvcd -af "
          "volume=+0db:0:channels=2:lavcresample=44100 -srate 44100 -ofps 30000/1001 -vf scale=480:480,harddup"},
-        {"svcd pal",
-         [](auto& s) {
-             s.outputFormat = FORMAT_SVCD;
-             s.tvMode = 1;
-             s.svcdQuality = 2;
-         },
-         " -oac lavc -ovc lavc -of mpeg -lavcopts "
-         "vcodec=mpeg2video:keyint=15:vrc_buf_size=917:vrc_minrate=600:vrc_maxrate=2050:vbitrate=1600:acodec=mp2:"
-         "abitrate=224:autoaspect=1:aspect=4/3 -mpegopts format=xsvcd -af "
-         "volume=+0db:0:channels=2:lavcresample=44100 -srate 44100 -ofps 25.000000 -vf scale=480:576,harddup"},
-        {"dvd ntsc ac3",
-         [](auto& s) {
-             s.outputFormat = FORMAT_DVD;
-             s.dvdAudioCodec = 0;
-         },
-         " -oac lavc -ovc lavc -of mpeg -lavcopts "
-         "vcodec=mpeg2video:keyint=18:vrc_buf_size=1835:vrc_maxrate=9400:vbitrate=5000:acodec=ac3:abitrate=224:"
-         "autoaspect=1:aspect=4/3 -mpegopts format=dvd -af volume=+0db:0:lavcresample=48000 -srate 48000 "
-         "-ofps 30000/1001 -vf scale=720:480,harddup"},
-        {"dvd pal mp2",
-         [](auto& s) {
-             s.outputFormat = FORMAT_DVD;
-             s.tvMode = 1;
-             s.dvdAudioCodec = 1;
-             s.dvdQuality = 0;
-             s.dvdAspectRatio = 1;
-             s.volume = 0;
-         },
-         " -oac lavc -ovc lavc -of mpeg -lavcopts "
-         "vcodec=mpeg2video:keyint=15:vrc_buf_size=1835:vrc_maxrate=9400:vbitrate=800:acodec=mp2:abitrate=112:"
-         "autoaspect=1:aspect=16/9 -mpegopts format=dvd -af volume=-20db:0:lavcresample=48000 -srate 48000 "
-         "-ofps 25.000000 -vf scale=720:576,harddup"},
         {"dvd: any tv mode but 0 is pal, any codec but 0 is mp2",
          [](auto& s) {
              s.outputFormat = FORMAT_DVD;
              s.tvMode = 7;
              s.dvdAudioCodec = -1;
+             s.dvdQuality = 0;
+             s.dvdAspectRatio = 0;
+             s.volume = 0;
          },
          " -oac lavc -ovc lavc -of mpeg -lavcopts "
-         "vcodec=mpeg2video:keyint=15:vrc_buf_size=1835:vrc_maxrate=9400:vbitrate=5000:acodec=mp2:abitrate=224:"
-         "autoaspect=1:aspect=4/3 -mpegopts format=dvd -af volume=+0db:0:lavcresample=48000 -srate 48000 "
+         "vcodec=mpeg2video:keyint=15:vrc_buf_size=1835:vrc_maxrate=9400:vbitrate=800:acodec=mp2:abitrate=112:"
+         "autoaspect=1:aspect=4/3 -mpegopts format=dvd -af volume=-20db:0:lavcresample=48000 -srate 48000 "
          "-ofps 25.000000 -vf scale=720:576,harddup"},
-    });
-}
-
-TEST(ParameterText, WindowsMediaBlocks) {
-    const std::string wmTail = " -sws 2 -af volume=+0db:0:channels=2 -srate 44100 -ofps 1000.000000";
-    const std::string certify = " -of lavf -lavfopts i_certify_that_my_video_stream_does_not_use_b_frames:format=";
-    ExpectBlocks({
-        {"wmv wmav2",
+        {"wmv",
          [](auto& s) {
              s.outputFormat = FORMAT_WMV;
              s.wmvAudioCodec = 1;
+             s.asfAudioCodec = 0;
              s.aviResolution = 17;
          },
          " -oac lavc -ovc lavc -lavcopts vcodec=wmv2:acodec=wmav2:vqscale=16:abitrate=128:autoaspect=1" + certify +
              "wmv" + wmTail + " -vf scale=640:480,harddup"},
-        {"wmv wmav1",
-         [](auto& s) {
-             s.outputFormat = FORMAT_WMV;
-             s.asfAudioCodec = 1;
-         },
-         " -oac lavc -ovc lavc -lavcopts vcodec=wmv2:acodec=wmav1:vqscale=16:abitrate=128:autoaspect=1" + certify +
-             "wmv" + wmTail},
-        {"asf msmpeg4",
-         [](auto& s) {
-             s.outputFormat = FORMAT_ASF;
-             s.wmvQuality = 3;
-             s.wmvAudioCodec = 1;
-         },
-         " -oac lavc -ovc lavc -lavcopts vcodec=msmpeg4:acodec=wmav1:vqscale=21:abitrate=96:autoaspect=1" + certify +
-             "asf" + wmTail},
-        {"asf msmpeg4v2",
+        {"asf",
          [](auto& s) {
              s.outputFormat = FORMAT_ASF;
              s.asfVideoCodec = 1;
-             s.asfAudioCodec = 1;
+             s.asfAudioCodec = 0;
+             s.wmvAudioCodec = 1;
          },
-         " -oac lavc -ovc lavc -lavcopts vcodec=msmpeg4v2:acodec=wmav2:vqscale=16:abitrate=128:autoaspect=1" + certify +
-             "asf" + wmTail},
-        {"asf wmv8",
-         [](auto& s) {
-             s.outputFormat = FORMAT_ASF;
-             s.asfVideoCodec = 2;
-             s.asfAudioCodec = 5;
-         },
-         " -oac lavc -ovc lavc -lavcopts vcodec=wmv2:acodec=wmav2:vqscale=16:abitrate=128:autoaspect=1" + certify +
-             "asf" + wmTail},
-        {"asf codec beyond the list",
-         [](auto& s) {
-             s.outputFormat = FORMAT_ASF;
-             s.asfVideoCodec = 9;
-         },
-         " -oac lavc -ovc lavc -lavcopts vcodec=wmv2:acodec=wmav1:vqscale=16:abitrate=128:autoaspect=1" + certify +
+         " -oac lavc -ovc lavc -lavcopts vcodec=msmpeg4v2:acodec=wmav1:vqscale=16:abitrate=128:autoaspect=1" + certify +
              "asf" + wmTail},
         {"no such format", [](auto& s) { s.outputFormat = 10; }, " -ofps 1000.000000"},
-    });
+    };
+    for (const Case& c : cases) {
+        ConversionSettings s = Defaults();
+        c.change(s);
+        EXPECT_EQ(Convert(s), kHead + c.expected + kTail) << c.name;
+    }
 }
 
 TEST(ParameterText, WindowsMediaQuantiser) {
     // Positions past the ladder give no bit rates but still shift the quantiser.
     const std::pair<int, const char*> cases[] = {
-        {0, "vqscale=29:abitrate=64"},  {1, "vqscale=26:abitrate=64"},  {2, "vqscale=24:abitrate=80"},
-        {3, "vqscale=21:abitrate=96"},  {4, "vqscale=19:abitrate=128"}, {5, "vqscale=16:abitrate=128"},
-        {6, "vqscale=14:abitrate=160"}, {7, "vqscale=11:abitrate=192"}, {8, "vqscale=9:abitrate=224"},
-        {9, "vqscale=6:abitrate=0"},    {21, "vqscale=-23:abitrate=0"}, {-1, "vqscale=31:abitrate=0"},
+        {0, "vqscale=29:abitrate=64"},
+        {8, "vqscale=9:abitrate=224"},
+        {21, "vqscale=-23:abitrate=0"},
+        {-1, "vqscale=31:abitrate=0"},
     };
     for (const auto& [quality, expected] : cases) {
         ConversionSettings s = Defaults();
@@ -311,20 +209,6 @@ TEST(ParameterText, WindowsMediaQuantiser) {
         s.wmvQuality = quality;
         const std::string text = Convert(s);
         EXPECT_NE(text.find(expected), std::string::npos) << quality << ": " << text;
-    }
-}
-
-TEST(ParameterText, SvcdPeakRateLiesHalfwayToTheCeiling) {
-    const std::pair<int, const char*> cases[] = {
-        {0, "vrc_maxrate=1650:vbitrate=800:"},  {1, "vrc_maxrate=1850:vbitrate=1200:"},
-        {2, "vrc_maxrate=2050:vbitrate=1600:"}, {3, "vrc_maxrate=2250:vbitrate=2000:"},
-        {4, "vrc_maxrate=2500:vbitrate=2500:"},
-    };
-    for (const auto& [quality, expected] : cases) {
-        ConversionSettings s = Defaults();
-        s.outputFormat = FORMAT_SVCD;
-        s.svcdQuality = quality;
-        EXPECT_NE(Convert(s).find(expected), std::string::npos) << quality;
     }
 }
 
@@ -336,50 +220,27 @@ TEST(ParameterText, FrameRateOption) {
         const char* ofps;
     };
     const Case cases[] = {
-        // The source's own rate under the AVI family: kept between 14.985 and 60.
+        // The source's own rate under the AVI family: kept between 14.985 and 60; NTSC rates as exact fractions.
         {FORMAT_AVI, 0, 12, "15000/1001"},
-        {FORMAT_AVI, 0, 0, "15000/1001"},
         {FORMAT_XVID, 0, 60, "60.000000"},
         {FORMAT_ZODI, 0, 61, "30.000000"},
-        {FORMAT_AVI, 0, 29.97003, "29.970030"},
         {FORMAT_AVI, 0, 29.970005, "30000/1001"},
         {FORMAT_AVI, 0, 29.97002, "29.970020"},
-        {FORMAT_AVI, 0, 23.976, "24000/1001"},
-        {FORMAT_AVI, 0, 14.985005, "15000/1001"},
-        {FORMAT_AVI, 0, 14.98502, "14.985020"},
-        {FORMAT_AVI, 1, 25, "15000/1001"},
-        {FORMAT_AVI, 2, 25, "20.000000"},
         {FORMAT_AVI, 3, 25, "24000/1001"},
-        {FORMAT_AVI, 4, 25, "24.000000"},
         {FORMAT_AVI, 5, 50, "25.000000"},
-        {FORMAT_AVI, 6, 25, "30000/1001"},
-        {FORMAT_AVI, 7, 25, "30.000000"},
-        {FORMAT_AVI, 8, 25, "30.000000"},
         {FORMAT_AVI, -1, 25, "30.000000"},
         // Plain MPEG snaps the source's rate.
         {FORMAT_MPEG1, 0, 23.9, "24000/1001"},
-        {FORMAT_MPEG1, 0, 24, "24.000000"},
         {FORMAT_MPEG1, 0, 24.9, "24.000000"},
         {FORMAT_MPEG2, 0, 26.5, "25.000000"},
-        {FORMAT_MPEG2, 0, 28, "30000/1001"},
         {FORMAT_MPEG1, 0, 29.5, "30000/1001"},
         {FORMAT_MPEG1, 0, 30, "30.000000"},
-        {FORMAT_MPEG1, 0, 120, "30.000000"},
-        {FORMAT_MPEG1, 1, 25, "24000/1001"},
-        {FORMAT_MPEG1, 2, 25, "24.000000"},
-        {FORMAT_MPEG1, 3, 30, "25.000000"},
         {FORMAT_MPEG2, 4, 25, "30000/1001"},
-        {FORMAT_MPEG2, 5, 25, "30.000000"},
         {FORMAT_MPEG2, 6, 25, "30.000000"},
-        // The disc formats follow the TV mode, whatever the source.
+        // The disc formats follow the TV mode, whatever the source; Windows Media keeps the source's timestamps.
         {FORMAT_VCD, 0, 25, "24000/1001"},
-        {FORMAT_VCD, 1, 30, "25.000000"},
         {FORMAT_SVCD, 0, 25, "30000/1001"},
-        {FORMAT_SVCD, 1, 30, "25.000000"},
-        {FORMAT_DVD, 0, 25, "30000/1001"},
         {FORMAT_DVD, 2, 30, "25.000000"},
-        // Windows Media keeps the source's timestamps.
-        {FORMAT_WMV, 0, 25, "1000.000000"},
         {FORMAT_ASF, 3, 30, "1000.000000"},
         {-1, 0, 30, "1000.000000"},
     };
@@ -462,34 +323,6 @@ TEST(ParameterText, ProbeTailCarriesModeAndSignedHandle) {
     EXPECT_EQ(text.substr(text.size() - 28), " -endpos 9:0:0 0 94489280512");
 }
 
-TEST(ParameterText, BitratesFollowTheLadderAndSurviveAPositionPastIt) {
-    ConversionSettings s = Defaults();
-    s.outputFormat = FORMAT_MPEG2;
-    DerivedValues derived;
-    derived.videoBitrate = 1;
-    derived.audioBitrate = 2;
-    s.mpeg2Quality = 5;
-    DeriveBitrates(s, derived);
-    EXPECT_EQ(derived.videoBitrate, 5000);
-    EXPECT_EQ(derived.audioBitrate, 224);
-    // The DVD ladder's first step differs from the MPEG2 one in its audio rate.
-    s.outputFormat = FORMAT_DVD;
-    s.dvdQuality = 0;
-    DeriveBitrates(s, derived);
-    EXPECT_EQ(derived.audioBitrate, 112);
-    for (std::int32_t past : {6, -1, 2147483647}) {
-        s.dvdQuality = past;
-        DeriveBitrates(s, derived);
-        EXPECT_EQ(derived.videoBitrate, 800) << past;
-        EXPECT_EQ(derived.audioBitrate, 112) << past;
-    }
-    s.outputFormat = 11;
-    derived = DerivedValues{};
-    DeriveBitrates(s, derived);
-    EXPECT_EQ(derived.videoBitrate, 0);
-}
-
-// The quality lists print the rates the encoder is given: both must come out the same for every position.
 TEST(ParameterText, LadderTextsAgreeWithTheEncoderRates) {
     const std::regex rates(R"(^\d\.[A-Za-z ]{6} \(video bitrate: *(\d+)kbps; audio bitrate: *(\d+)kbps\)$)");
     for (int format = 0; format < kFormatCount; ++format) {
@@ -516,10 +349,9 @@ TEST(ParameterText, AspectText) {
         const char* text;
     };
     const Case cases[] = {
-        {FORMAT_MPEG1, 0, 1, "1/1"},    {FORMAT_MPEG1, 1, 0, "4/3"}, {FORMAT_MPEG2, 2, 0, "16/9"},
-        {FORMAT_MPEG2, 3, 0, "2.21/1"}, {FORMAT_MPEG2, 4, 1, "1/1"}, {FORMAT_MPEG1, -1, 1, "1/1"},
-        {FORMAT_VCD, 3, 0, "4/3"},      {FORMAT_SVCD, 0, 1, "16/9"}, {FORMAT_DVD, 1, 2, "4/3"},
-        {FORMAT_DVD, 1, -5, "4/3"},     {FORMAT_AVI, 1, 1, ""},      {FORMAT_ASF, 1, 1, ""},
+        {FORMAT_MPEG1, 0, 1, "1/1"}, {FORMAT_MPEG2, 3, 0, "2.21/1"}, {FORMAT_MPEG1, -1, 1, "1/1"},
+        {FORMAT_VCD, 3, 0, "4/3"},   {FORMAT_SVCD, 0, 1, "16/9"},    {FORMAT_DVD, 1, -5, "4/3"},
+        {FORMAT_AVI, 1, 1, ""},
     };
     for (const Case& c : cases) {
         ConversionSettings s;
@@ -537,12 +369,9 @@ TEST(ParameterText, FrameSize) {
         int width, height;
     };
     const Case cases[] = {
-        {FORMAT_AVI, 0, 0, 0},       {FORMAT_AVI, 13, 480, 272},   {FORMAT_MPEG1, 13, 480, 480},
-        {FORMAT_XVID, 16, 624, 352}, {FORMAT_MPEG2, 16, 720, 480}, {FORMAT_WMV, 19, 720, 576},
-        {FORMAT_AVI, 20, 0, 0},      {FORMAT_MPEG1, 18, 0, 0},     {FORMAT_ASF, -1, 0, 0},
-        {FORMAT_VCD, 0, 352, 240},   {FORMAT_VCD, 1, 352, 288},    {FORMAT_SVCD, 0, 480, 480},
-        {FORMAT_SVCD, 1, 480, 576},  {FORMAT_DVD, 0, 720, 480},    {FORMAT_DVD, 3, 720, 576},
-        {12, 17, 640, 480},
+        {FORMAT_AVI, 13, 480, 272}, {FORMAT_MPEG1, 13, 480, 480}, {FORMAT_WMV, 19, 720, 576},
+        {FORMAT_AVI, 20, 0, 0},     {FORMAT_MPEG1, 18, 0, 0},     {FORMAT_ASF, -1, 0, 0},
+        {FORMAT_VCD, 1, 352, 288},  {FORMAT_SVCD, 0, 480, 480},   {FORMAT_DVD, 3, 720, 576},
     };
     for (const Case& c : cases) {
         ConversionSettings s;
