@@ -166,3 +166,36 @@ TEST(ProgramDirTest, FolderAndNameOfTheProgramPath) {
 }
 
 } // namespace
+
+TEST(ApplySettingTest, KeysAndNumbersAsOptionIniWritesThem) {
+    struct Case {
+        const char* key;
+        const char* value;
+        bool taken;
+    };
+    const Case cases[] = {
+        {"DVD quality", "3", true},
+        {"tv MODE", "1", true},
+        {"Volume", "-7", true},
+        {"Volume", "loud", false},
+        {"Volume", "", false},
+        {"Volume", "12x", false},
+        {"Volume", "99999999999", false},
+        {"Temporary folder", "1", false},
+        {"Colour", "1", false},
+    };
+    for (const Case& c : cases) {
+        ConversionSettings s = SettingsFromText("");
+        const ConversionSettings before = s;
+        EXPECT_EQ(ApplySetting(s, c.key, c.value), c.taken) << c.key << "=" << c.value;
+        if (!c.taken)
+            EXPECT_EQ(s, before) << c.key << "=" << c.value;
+    }
+    ConversionSettings s = SettingsFromText("[Destinate]\nOutput format=7\n");
+    ASSERT_TRUE(ApplySetting(s, "DVD quality", "3"));
+    ASSERT_TRUE(ApplySetting(s, "tv MODE", "1"));
+    EXPECT_EQ(s.outputFormat, 7);
+    EXPECT_EQ(s.dvdQuality, 3);
+    EXPECT_EQ(s.tvMode, 1);
+    EXPECT_EQ(s.volume, 20); // untouched keys keep the first-run value
+}
