@@ -1,6 +1,8 @@
 #include "settings/choice_combo.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
+#include <QStyle>
 
 #include "controls/dialog_template.h"
 
@@ -22,4 +24,12 @@ void ShowChoiceList(QComboBox* combo, const ChoiceList& list, const ConversionSe
         combo->addItem(QString::fromStdString(text));
     SelectPosition(combo, list.Selection(settings));
     combo->setEnabled(list.enabled);
+    FitPopupToEntries(combo);
+}
+
+void FitPopupToEntries(QComboBox* combo) {
+    // The closed list keeps the template's width, which cuts the longer entries in wider fonts; the open list
+    // shows them whole.
+    const int scrollBar = combo->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, combo);
+    combo->view()->setMinimumWidth(combo->view()->sizeHintForColumn(0) + scrollBar);
 }

@@ -15,3 +15,6 @@ void SelectPosition(QComboBox* combo, int position);
 
 // Shows `list` in `combo`: its texts in order, the position `settings` holds for it, enabled as the list says.
 void ShowChoiceList(QComboBox* combo, const ChoiceList& list, const ConversionSettings& settings);
+
+// Makes the open list wide enough for its longest entry.
+void FitPopupToEntries(QComboBox* combo);

@@ -35,6 +35,7 @@ CFormatControls::CFormatControls(ConversionSettings& settings, QWidget* dialog)
     m_format = MakeDropDownList(dialog, IDC_OUTPUT_FORMAT, 78, 247, 263);
     for (const std::string& text : FormatTexts())
         m_format->addItem(QString::fromStdString(text));
+    FitPopupToEntries(m_format);
     m_aspect = MakeDropDownList(dialog, IDC_ASPECT_RATIO, 249, 267, 92);
     m_tvMode = MakeDropDownList(dialog, IDC_TV_MODE, 78, 267, 92);
     // "NTSC", "PAL": never rebuilt, so a position is the `tvMode` value under every format.

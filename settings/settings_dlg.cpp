@@ -34,6 +34,14 @@ const ListSpec kLists[] = {
     {CSettingsDlg::IDC_ASPECT_RATIO, "Aspect ratio", {149, 82, 38, 8}, {198, 80}, 65},
 };
 
+// A button keeps its template place, grown about its centre where the font needs more room than the template gives.
+void PlaceButton(QWidget* dialog, QPushButton* button, const QRect& dlu) {
+    PlaceInDialogUnits(dialog, button, dlu.x(), dlu.y(), dlu.width(), dlu.height());
+    const int extra = button->sizeHint().width() - button->width();
+    if (extra > 0)
+        button->setGeometry(button->x() - extra / 2, button->y(), button->width() + extra, button->height());
+}
+
 QLabel* Label(QWidget* dialog, const char* text, const QRect& dlu) {
     auto* label = new QLabel(QString::fromLatin1(text), dialog);
     PlaceInDialogUnits(dialog, label, dlu.x(), dlu.y(), dlu.width(), dlu.height());
@@ -65,6 +73,7 @@ void CSettingsDlg::CreateControls() {
     // The format list is the template's own: the dialog never refills it.
     for (const std::string& text : FormatTexts())
         m_format->addItem(QString::fromStdString(text));
+    FitPopupToEntries(m_format);
 
     connect(m_format, &QComboBox::activated, this, &CSettingsDlg::OnFormatPicked);
     connect(m_tvMode, &QComboBox::activated, this, &CSettingsDlg::OnTvModePicked);
@@ -99,12 +108,12 @@ void CSettingsDlg::CreateControls() {
 
     auto* ok = new QPushButton(QStringLiteral("Ok"), this);
     SetControlId(ok, IDOK);
-    PlaceInDialogUnits(this, ok, 173, 135, 35, 12);
+    PlaceButton(this, ok, {173, 135, 35, 12});
     ok->setDefault(true); // Enter away from the buttons means "Ok", as in any dialog
     connect(ok, &QPushButton::clicked, this, &CSettingsDlg::accept);
     auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
     SetControlId(cancel, IDCANCEL);
-    PlaceInDialogUnits(this, cancel, 220, 135, 35, 12);
+    PlaceButton(this, cancel, {220, 135, 35, 12});
     connect(cancel, &QPushButton::clicked, this, &CSettingsDlg::reject);
 }
 
