@@ -222,20 +222,6 @@ private slots:
             QCOMPARE(f->prompts.pickerTitles.first(), pickers.first());
     }
 
-    void enterOnTheSettingsButtonOpensTheDialog() {
-        QVERIFY(QTest::qWaitForWindowActive(f->dlg.get()));
-        QWidget* button = FindControl(f->dlg.get(), CConverterDlg::IDC_SETTINGS_BUTTON);
-        button->setFocus();
-        bool opened = false;
-        MainWindowFixture::OnNextWindow([&](QWidget* w) {
-            opened = qobject_cast<CSettingsDlg*>(w) != nullptr;
-            if (w)
-                w->close();
-        });
-        QTest::keyClick(button, Qt::Key_Return);
-        QVERIFY(opened);
-    }
-
     // What the dialog's "Ok" stores is what the next conversion hands the encoder and what option.ini holds
     // when the program ends.
     void dialogChoiceReachesTheEncoderAndTheFile() {
