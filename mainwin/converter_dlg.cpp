@@ -1,12 +1,12 @@
 #include "mainwin/converter_dlg.h"
 
 #include <QAction>
-#include <QComboBox>
 #include <QContextMenuEvent>
 #include <QCursor>
 #include <QDir>
 #include <QFrame>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -26,7 +26,8 @@
 #include "mainwin/help_window.h"
 #include "mainwin/tip_of_day_dlg.h"
 #include "mainwin/video_file_list.h"
-#include "settings/output_profiles.h"
+#include "settings/format_controls.h"
+#include "settings/settings_dlg.h"
 
 namespace {
 
@@ -145,7 +146,7 @@ void CConverterDlg::OnInitDialog() {
     m_batch = std::make_unique<ConversionBatch>(m_settings, m_files, m_prompts, this, *m_progressWindow, m_encoder);
     connect(m_progressWindow, &CProgressDlg::cancelRequested, this, [this] { m_batch->RequestCancel(); });
 
-    m_formatCombo->setCurrentIndex(m_settings.outputFormat < m_formatCombo->count() ? m_settings.outputFormat : -1);
+    m_formatControls->Sync();
 }
 
 void CConverterDlg::CreateControls() {
@@ -158,6 +159,7 @@ void CConverterDlg::CreateControls() {
         button->AssignHint(QString::fromLatin1(spec.hint), true);
         button->UseParentBackground(false);
         button->SetImageAlignment(CImageButton::ALIGN_TOP, true);
+        button->setAutoDefault(false); // no default button: Enter presses only the button that has the focus
         connect(button, &QPushButton::clicked, this, [this, id = spec.id] { OnCommand(id); });
     }
 
@@ -204,34 +206,18 @@ void CConverterDlg::CreateControls() {
         connect(button, &QPushButton::clicked, this, [this, id = spec.id] { OnCommand(id); });
     }
 
-    struct LabelSpec {
-        const char* text;
-        QRect dlu;
-    };
-    for (const LabelSpec& spec : {LabelSpec{"TV mode", {15, 270, 29, 8}}, LabelSpec{"Output format", {15, 251, 53, 8}},
-                                  LabelSpec{"Aspect ratio", {186, 270, 49, 8}}}) {
-        auto* label = new QLabel(QString::fromLatin1(spec.text), this);
-        PlaceInDialogUnits(this, label, spec.dlu.x(), spec.dlu.y(), spec.dlu.width(), spec.dlu.height());
-        label->adjustSize();
-    }
+    m_formatControls = new CFormatControls(m_settings, this);
+    SetTabOrder();
+}
 
-    // The combo boxes' heights in the template are those of their open lists; closed, they are one line.
-    m_formatCombo = new QComboBox(this);
-    SetControlId(m_formatCombo, IDC_OUTPUT_FORMAT);
-    PlaceInDialogUnits(this, m_formatCombo, 78, 247, 263, 13);
-    for (const std::string& text : FormatTexts())
-        m_formatCombo->addItem(QString::fromStdString(text));
-    connect(m_formatCombo, &QComboBox::activated, this, [this](int index) { m_settings.outputFormat = index; });
-
-    m_aspectCombo = new QComboBox(this);
-    SetControlId(m_aspectCombo, IDC_ASPECT_RATIO);
-    PlaceInDialogUnits(this, m_aspectCombo, 249, 267, 92, 13);
-    m_tvModeCombo = new QComboBox(this);
-    SetControlId(m_tvModeCombo, IDC_TV_MODE);
-    PlaceInDialogUnits(this, m_tvModeCombo, 78, 267, 92, 13);
-    // Their entries follow the format; until they do, they stay empty and disabled.
-    m_aspectCombo->setEnabled(false);
-    m_tvModeCombo->setEnabled(false);
+void CConverterDlg::SetTabOrder() {
+    // The template's order, not the order the controls were made in.
+    const int order[] = {IDC_ADD,          IDC_CONVERT,       IDC_SETTINGS,        IDC_HELP,
+                         IDC_FILE_LIST,    IDC_OUTPUT_FOLDER, IDC_CHANGE_FOLDER,   IDC_ADD_SMALL,
+                         IDC_REMOVE,       IDC_MOVE_UP,       IDC_MOVE_DOWN,       IDC_OUTPUT_FORMAT,
+                         IDC_ASPECT_RATIO, IDC_TV_MODE,       IDC_SETTINGS_BUTTON, IDC_CONVERT_BUTTON};
+    for (std::size_t i = 1; i < std::size(order); ++i)
+        setTabOrder(FindControl(this, order[i - 1]), FindControl(this, order[i]));
 }
 
 void CConverterDlg::RouteCommands() {
@@ -303,6 +289,18 @@ void CConverterDlg::contextMenuEvent(QContextMenuEvent* event) {
     ShowWindowMenu(event->globalPos());
 }
 
+void CConverterDlg::keyPressEvent(QKeyEvent* event) {
+    if (event->key() != Qt::Key_Return && event->key() != Qt::Key_Enter) {
+        QDialog::keyPressEvent(event);
+        return;
+    }
+    // Enter never ends the program: a stray press in the folder box would throw the whole list away. A push
+    // button that has the focus is pressed by it, as by the space bar.
+    if (auto* button = qobject_cast<QPushButton*>(focusWidget()); button && button->isEnabled())
+        button->click();
+    event->accept();
+}
+
 void CConverterDlg::ShowWindowMenu(const QPoint& at) {
     QMenu menu(this);
     connect(menu.addAction(tr("&Close")), &QAction::triggered, this, &QDialog::reject);
@@ -360,7 +358,11 @@ void CConverterDlg::OnTipOfTheDay() {
 }
 
 void CConverterDlg::OnSettings() {
-    // The output settings dialog opens from here once it exists.
+    CSettingsDlg dialog(m_settings, this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    m_settings = dialog.Settings();
+    m_formatControls->Sync();
 }
 
 void CConverterDlg::OnChangeFolder() {

@@ -14,9 +14,9 @@
 #include "convert/file_table.h"
 #include "settings/conversion_settings.h"
 
-class QComboBox;
 class QLineEdit;
 class QMenu;
+class CFormatControls;
 class CHelpWindow;
 class CProgressDlg;
 class CVideoFileList;
@@ -106,10 +106,13 @@ signals:
 
 protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
+    // Enter presses the focused push button and does nothing anywhere else.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void OnInitDialog();
     void CreateControls();
+    void SetTabOrder();
     void RouteCommands();
     std::string TakeOutputFolder();
     QPoint MenuPoint() const;
@@ -139,9 +142,7 @@ private:
     std::unique_ptr<ConversionBatch> m_batch;
     QLineEdit* m_outputFolderEdit = nullptr;
     CVideoFileList* m_fileList = nullptr;
-    QComboBox* m_formatCombo = nullptr;
-    QComboBox* m_tvModeCombo = nullptr;
-    QComboBox* m_aspectCombo = nullptr;
+    CFormatControls* m_formatControls = nullptr;
     CProgressDlg* m_progressWindow = nullptr;
     CHelpWindow* m_helpWindow = nullptr;
     std::function<QPoint()> m_cursorPos;
