@@ -1,5 +1,7 @@
 #include "app/converter_app.h"
 
+#include <QTimer>
+
 #include "settings/program_dir.h"
 #include "controls/prompts.h"
 #include "controls/skin.h"
@@ -25,6 +27,8 @@ bool CConverterApp::InitInstance() {
 
     {
         CConverterDlg dlg(m_settings, *m_prompts);
+        if (!m_startupFiles.isEmpty()) // once the window shows, so that a failure has a window to report in
+            QTimer::singleShot(0, &dlg, [this, &dlg] { dlg.AddFiles(m_startupFiles); });
         dlg.exec();
     } // the dialog saves the settings as it goes
     return false;

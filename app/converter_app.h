@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QStringList>
+
 #include "settings/conversion_settings.h"
 
 class Prompts;
@@ -11,6 +13,10 @@ public:
     // `prompts` shows every message box and picker of the run; null means the real Qt dialogs.
     explicit CConverterApp(Prompts* prompts = nullptr);
     ~CConverterApp();
+
+    // Files to add to the list once the main window is up, as if picked with Add (the files named on the
+    // command line, or those a desktop's "open with" passes).
+    void SetStartupFiles(const QStringList& files) { m_startupFiles = files; }
 
     // The whole run: returns false once the main dialog has ended, so no message loop of our own follows.
     bool InitInstance();
@@ -26,4 +32,5 @@ private:
     ConversionSettings m_settings;
     Prompts* m_prompts;
     bool m_ownsPrompts;
+    QStringList m_startupFiles;
 };

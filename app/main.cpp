@@ -1,14 +1,54 @@
-#include <QApplication>
+#include <iostream>
+#include <string>
+#include <vector>
 
+#include <QApplication>
+#include <QStringList>
+
+#ifdef _WIN32
+#include <io.h>
+#define isatty _isatty
+#define STDERR_FILENO 2
+#else
+#include <unistd.h>
+#endif
+
+#include "app/command_line.h"
+#include "app/command_line_batch.h"
 #include "app/converter_app.h"
 #include "settings/program_dir.h"
 
 int main(int argc, char** argv) {
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    SetProgramPath(argv[0]); // for the name in messages; the resolved path follows once Qt is up
+    if (WantsNoWindow(args)) {
+        QCoreApplication qt(argc, argv);
+        // The resolved path of the program file: started through the link in bin/, it still finds the files
+        // beside itself; a conversion, which changes the current folder, does not lose them either.
+        SetProgramPath(QCoreApplication::applicationFilePath().toStdString());
+        return RunCommandLineBatch(ParseCommandLine(args), std::cout, std::cerr, isatty(STDERR_FILENO) != 0);
+    }
+
+    // A mistake is reported before the window needs a display; only an unknown single-dash option may still be
+    // one of Qt's own (-platform, -style, ...), which QApplication takes out below.
+    if (const CommandLine raw = ParseCommandLine(args);
+        !raw.error.empty() && (raw.unknownOption.empty() || raw.unknownOption.rfind("--", 0) == 0))
+        return RunCommandLineBatch(raw, std::cout, std::cerr, false);
+
     QApplication qt(argc, argv);
-    // The full path, not argv[0] as typed: a program started through PATH still finds the files beside it,
-    // and a conversion, which changes the current folder, does not lose them.
     SetProgramPath(QCoreApplication::applicationFilePath().toStdString());
+    std::vector<std::string> windowArgs; // Qt's own options (-platform, -style, ...) taken out
+    for (const QString& arg : qt.arguments().mid(1))
+        windowArgs.push_back(arg.toStdString());
+    const CommandLine command = ParseCommandLine(windowArgs);
+    if (!command.error.empty())
+        return RunCommandLineBatch(command, std::cout, std::cerr, false);
+
     CConverterApp app;
+    QStringList files;
+    for (const std::string& file : command.files)
+        files << QString::fromStdString(file);
+    app.SetStartupFiles(files);
     app.InitInstance();
     return app.ExitInstance();
 }

@@ -82,6 +82,7 @@ BatchResult ConversionBatch::Convert(const std::string& outputFolder) {
     for (int i = 0; i < m_files.fileCount; ++i) {
         m_state.currentFileIndex = i;
         result.files.push_back(ConvertFile(i, outputFolder));
+        m_progress.FileFinished(result.files.back());
         m_state.secondsDone += m_files.entries[static_cast<std::size_t>(i)].duration;
 
         const FileResult& file = result.files.back();

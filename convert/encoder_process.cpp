@@ -6,6 +6,10 @@
 
 #include "encoder/protocol.h"
 
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
+
 namespace {
 // How much of the encoder's error output is kept for the failure message.
 constexpr int kErrorTailBytes = 4096;
@@ -35,6 +39,10 @@ EncoderProcess::Result EncoderProcess::Run(const QString& program, const QString
         }
     });
 
+#ifdef Q_OS_UNIX
+    if (m_ownProcessGroup)
+        m_process.setChildProcessModifier([] { ::setpgid(0, 0); });
+#endif
     m_process.start(program, arguments, QIODevice::ReadWrite);
     if (!startFailed && m_process.state() != QProcess::NotRunning)
         loop.exec();

@@ -29,6 +29,9 @@ public:
     explicit EncoderProcess(QObject* parent = nullptr);
 
     void SetReportHandler(ReportHandler handler) { m_onReport = std::move(handler); }
+    // Starts the encoder in a process group of its own, so that a Ctrl-C on the terminal reaches only the
+    // program, which then stops the encoder the usual way (the command line's batch).
+    void SetOwnProcessGroup(bool own) { m_ownProcessGroup = own; }
 
     // Starts `program` with `arguments` and returns once it has ended; events keep being processed meanwhile.
     Result Run(const QString& program, const QStringList& arguments);
@@ -50,6 +53,7 @@ private:
     QElapsedTimer m_lastReport;
     bool m_inReport = false;
     bool m_killed = false;
+    bool m_ownProcessGroup = false;
 };
 
 // Processes the events that are waiting, once, and returns.

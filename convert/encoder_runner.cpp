@@ -17,6 +17,7 @@ EncoderProcess::Result EncoderRunner::Run(const std::vector<std::string>& argume
 
     EncoderProcess encoder;
     encoder.SetReportHandler(onReport);
+    encoder.SetOwnProcessGroup(m_ownProcessGroup);
 
     // A stop normally happens at the encoder's next report; an encoder that has gone quiet would never get
     // there, so it is asked without one.

@@ -21,10 +21,14 @@ public:
     EncoderProcess::Result Run(const std::vector<std::string>& arguments, const EncoderProcess::ReportHandler& onReport,
                                const std::function<bool()>& stopWhenQuiet = {}) const;
 
+    // Each encoder in a process group of its own (see EncoderProcess::SetOwnProcessGroup).
+    void SetOwnProcessGroup(bool own) { m_ownProcessGroup = own; }
+
     // Test seam: how long the encoder must have been quiet before `stopWhenQuiet` is asked.
     void SetStallTimeoutForTest(int ms) { m_stallTimeoutMs = ms; }
 
 private:
     QString m_program;
     int m_stallTimeoutMs = 3000;
+    bool m_ownProcessGroup = false;
 };

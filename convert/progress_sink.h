@@ -16,6 +16,8 @@ public:
     virtual void ShowProgress(const std::string& text, int perMille) = 0;
     // After a stop request: true when the user confirms the stop.
     virtual bool ConfirmStop() = 0;
+    // One file of the batch is done with, whatever became of it.
+    virtual void FileFinished(const FileResult&) {}
     // The batch is over; `result.message`, when not empty, is for the user.
     virtual void BatchFinished(const BatchResult& result) = 0;
 };

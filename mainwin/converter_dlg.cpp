@@ -18,6 +18,7 @@
 #include "controls/image_button.h"
 #include "controls/link_opener.h"
 #include "settings/program_dir.h"
+#include "settings/settings_location.h"
 #include "controls/prompts.h"
 #include "controls/skin.h"
 #include "convert/encoder_reports.h"
@@ -99,7 +100,8 @@ CConverterDlg::CConverterDlg(ConversionSettings& settings, Prompts& prompts, QWi
     InitProgramResources();
     setWindowIcon(QIcon(QStringLiteral(":/icons/128.png")));
 
-    StoredSettings stored = LoadSettings(GetProgramDir());
+    m_settingsFolder = SettingsFolder();
+    StoredSettings stored = LoadSettings(GetProgramDir(), m_settingsFolder);
     m_settings = stored.settings;
     m_outputFolder = stored.outputFolder;
     m_programVersion = stored.programVersion;
@@ -114,8 +116,10 @@ CConverterDlg::~CConverterDlg() {
     m_helpWindow = nullptr;
 
     std::string error;
-    if (!SaveSettings(GetProgramDir(), m_settings, m_outputFolder, &error)) {
-        const QString path = QString::fromStdString(OptionFilePath(GetProgramDir()));
+    if (m_settingsFolder != GetProgramDir())
+        QDir().mkpath(QString::fromStdString(m_settingsFolder)); // the first save of an installed program
+    if (!SaveSettings(m_settingsFolder, m_settings, m_outputFolder, &error)) {
+        const QString path = QString::fromStdString(OptionFilePath(m_settingsFolder));
         m_prompts.MessageBox(nullptr,
                              tr("The settings of this run could not be saved to %1: %2.\n"
                                 "The file was left as it was.")

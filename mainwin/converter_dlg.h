@@ -136,6 +136,8 @@ private:
     CommandRouter m_commands;
     std::string m_outputFolder;
     std::string m_programVersion;
+    // Where option.ini is read from and saved to: the program folder, or the user's config folder.
+    std::string m_settingsFolder;
     // The list's facts, row for row with m_fileList.
     FileTable m_files;
     EncoderRunner m_encoder;

@@ -90,7 +90,11 @@ bool SameKey(std::string_view a, std::string_view b) {
 } // namespace
 
 StoredSettings LoadSettings(const std::string& programDir) {
-    StoredSettings stored = FromIni(IniFile::Load(OptionFilePath(programDir)));
+    return LoadSettings(programDir, programDir);
+}
+
+StoredSettings LoadSettings(const std::string& programDir, const std::string& settingsFolder) {
+    StoredSettings stored = FromIni(IniFile::Load(OptionFilePath(settingsFolder)));
     stored.programVersion = IniFile::Load(programDir + "version.ini").Get("General", "Version", "1.00");
     return stored;
 }

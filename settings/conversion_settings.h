@@ -51,6 +51,8 @@ std::string DefaultOutputFolder();
 // Reads version.ini and option.ini in `programDir` (which ends in '/' or is empty for the current folder).
 // Missing files, sections or keys give the defaults; numbers are read the way atoi reads them.
 StoredSettings LoadSettings(const std::string& programDir);
+// The same with option.ini read from `settingsFolder` (see SettingsFolder) and version.ini from `programDir`.
+StoredSettings LoadSettings(const std::string& programDir, const std::string& settingsFolder);
 
 // The record an option.ini of the given text holds (missing keys give the first-run defaults).
 ConversionSettings SettingsFromText(std::string_view optionIniText);

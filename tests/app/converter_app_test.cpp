@@ -10,6 +10,8 @@
 #include "controls/dialog_template.h"
 #include "settings/program_dir.h"
 #include "mainwin/converter_dlg.h"
+#include "mainwin/video_file_list.h"
+#include "support/fake_encoder.h"
 #include "support/scripted_prompts.h"
 #include "support/temp_dir.h"
 
@@ -45,6 +47,7 @@ class ConverterAppTest : public QObject {
             whileRunning(dlg);
         });
         CConverterApp app(&prompts);
+        app.SetStartupFiles(m_startupFiles);
         run.initResult = app.InitInstance();
         run.exitCode = app.ExitInstance();
         return run;
@@ -121,18 +124,54 @@ private slots:
         QVERIFY(!fs::exists(m_programDir.file("option.ini.new")));
     }
 
-    void readOnlyFolderIsReported() {
+    void readOnlyProgramFolderKeepsTheSettingsInTheConfigFolder() {
+        const std::string kept = m_configDir.file("quor-zodi-converter/option.ini");
+        fs::create_directories(m_configDir.file("quor-zodi-converter"));
+        WriteFile(kept, "[Destinate]\nOutput format=7\n");
+        WriteFile(m_programDir.file("option.ini"), "[Destinate]\nOutput format=2\n");
         fs::permissions(m_programDir.path(), fs::perms::owner_read | fs::perms::owner_exec);
         ScriptedPrompts prompts;
-        runApp(m_programDir, prompts, pressEscape);
+        int formatSeen = -1;
+        runApp(m_programDir, prompts, [&](CConverterDlg* dlg) {
+            formatSeen = dlg->settings().outputFormat;
+            dlg->settings().tvMode = 1;
+            dlg->close();
+        });
         fs::permissions(m_programDir.path(), fs::perms::owner_all);
 
-        QCOMPARE(prompts.shown.size(), 1);
-        QVERIFY(prompts.shown[0].text.contains(QString::fromStdString(m_programDir.file("option.ini"))));
-        QVERIFY(!fs::exists(m_programDir.file("option.ini")));
+        QCOMPARE(formatSeen, 7);
+        QVERIFY(prompts.shown.isEmpty());
+        QVERIFY(ReadFile(kept).find("TV mode=1\n") != std::string::npos);
+        QCOMPARE(ReadFile(m_programDir.file("option.ini")), std::string("[Destinate]\nOutput format=2\n"));
+    }
+
+    void filesOnTheCommandLineAreAddedOnceTheWindowShows() {
+        FakeEncoder encoder(m_programDir.path());
+        const QString src = QString::fromStdString(m_programDir.file(""));
+        for (const char* name : {"a.avi", "b.avi"}) {
+            WriteFile(m_programDir.file(name), "source");
+            encoder.Script(name, "report 1 5; report 2 320; report 3 240; report 4 250000000");
+        }
+        WriteFile(m_programDir.file("bad.avi"), "not a video");
+        encoder.Script("bad.avi", "fail 'not a media file'");
+        m_startupFiles = {src + "a.avi", src + "bad.avi", src + "b.avi"};
+        ScriptedPrompts prompts;
+        QStringList listed;
+        runApp(m_programDir, prompts, [&](CConverterDlg* dlg) {
+            QTest::qWaitFor([&] { return encoder.Runs().size() == 3 && !dlg->IsProbing(); }, 10000);
+            for (int i = 0; i < dlg->fileList()->RowCount(); ++i)
+                listed << dlg->fileList()->PathText(i);
+            dlg->close();
+        });
+        m_startupFiles.clear();
+
+        QCOMPARE(listed, QStringList({src + "a.avi", src + "b.avi"}));
+        QCOMPARE(prompts.texts(), QStringList{"Load file " + src + "bad.avi failed."});
+        QCOMPARE(prompts.shown[0].owner == nullptr, false);
     }
 
 private:
+    QStringList m_startupFiles;
     TempDir m_programDir;
     TempDir m_configDir;
 };

@@ -1,0 +1,171 @@
+#include "app/command_line_batch.h"
+
+#include <csignal>
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTimer>
+
+#include "controls/prompts.h"
+#include "convert/batch_helpers.h"
+#include "convert/conversion_batch.h"
+#include "convert/encoder_runner.h"
+#include "convert/file_table.h"
+#include "convert/parameter_text.h"
+#include "convert/terminal_progress.h"
+#include "settings/conversion_settings.h"
+#include "settings/program_dir.h"
+#include "settings/settings_location.h"
+
+namespace {
+
+// Set by the signal handler, looked at by a timer of the batch.
+volatile std::sig_atomic_t interruptSignal = 0;
+
+extern "C" void OnInterrupt(int signal) {
+    interruptSignal = signal;
+}
+
+// The message boxes of a batch (a folder that can't be made, ...) as lines on standard error. There is nobody to
+// answer a question: yes/no questions are answered no, pickers pick nothing.
+class TerminalPrompts : public Prompts {
+public:
+    explicit TerminalPrompts(std::ostream& err) : m_err(err) {}
+    int MessageBox(QWidget*, const QString& text, const QString&, Buttons buttons, Icon) override {
+        m_err << GetApplicationName() << ": " << text.toStdString() << '\n';
+        return buttons == YesNoButtons ? AnswerNo : AnswerOk;
+    }
+    QStringList OpenFileNames(QWidget*, const QString&, const QString&) override { return {}; }
+    QString ExistingDirectory(QWidget*, const QString&, const QString&) override { return {}; }
+
+private:
+    std::ostream& m_err;
+};
+
+std::string LastLine(const QString& text) {
+    const QStringList lines = text.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    return lines.isEmpty() ? std::string() : lines.last().trimmed().toStdString();
+}
+
+std::string WhyRefused(const ConversionBatch::ProbeResult& probe) {
+    std::string why = LastLine(probe.run.errorText);
+    return why.empty() ? "the encoder could not read it as a video" : why;
+}
+
+// What the window would hand the encoder for listed file `index`, with no window handle (0).
+ParameterText DryRunText(const ConversionSettings& settings, const FileTable& files, int index,
+                         const std::string& outputPath) {
+    const VideoFileEntry& entry = files.entries[static_cast<std::size_t>(index)];
+    const LetterboxSpare spare = ComputeLetterboxSpare(settings, entry.sourceWidth, entry.sourceHeight);
+    EncoderJob job;
+    job.inputPath = entry.path;
+    job.outputPath = outputPath;
+    job.sourceFrameRate = entry.sourceFrameRate;
+    job.spareWidth = spare.width;
+    job.spareHeight = spare.height;
+    return BuildParameterText(settings, job);
+}
+
+int Convert(const CommandLine& command, std::ostream& out, std::ostream& err, bool errIsTerminal) {
+    const std::string programDir = GetProgramDir();
+    const StoredSettings stored = LoadSettings(programDir, SettingsFolder());
+    ConversionSettings settings = stored.settings;
+    ApplyCommandLine(command, settings);
+    // Absolute, because the batch makes the output folder the current one.
+    std::string outputFolder = command.outputFolder.empty() ? stored.outputFolder : command.outputFolder;
+    outputFolder =
+        QDir::cleanPath(QDir::current().absoluteFilePath(QString::fromStdString(outputFolder))).toStdString() + "/";
+
+    EncoderRunner encoder(QString::fromStdString(programDir) + QStringLiteral("zezozov"));
+    encoder.SetOwnProcessGroup(true);
+    FileTable files;
+    TerminalPrompts prompts(err);
+    TerminalProgress progress(err, errIsTerminal, static_cast<int>(command.files.size()));
+    ConversionBatch batch(settings, files, prompts, nullptr, progress, encoder);
+
+    interruptSignal = 0;
+    std::signal(SIGINT, OnInterrupt);
+    std::signal(SIGTERM, OnInterrupt);
+    QTimer interruptCheck;
+    interruptCheck.setInterval(50);
+    QObject::connect(&interruptCheck, &QTimer::timeout, [&] {
+        if (!interruptSignal)
+            return;
+        progress.StopRequested();
+        batch.RequestCancel();
+    });
+    interruptCheck.start();
+    const auto interrupted = [] { return interruptSignal != 0 ? 128 + static_cast<int>(interruptSignal) : 0; };
+
+    int refused = 0;
+    for (const std::string& path : command.files) {
+        const std::string input = QFileInfo(QString::fromStdString(path)).absoluteFilePath().toStdString();
+        const ConversionBatch::ProbeResult probe = batch.Probe(input, outputFolder);
+        if (interrupted())
+            return interrupted();
+        if (probe.run.outcome == EncoderProcess::Outcome::CouldNotStart) {
+            err << GetApplicationName() << ": the encoder " << encoder.Program().toStdString()
+                << " could not be started: " << probe.run.errorText.toStdString() << '\n';
+            return kExitSomeFailed;
+        }
+        if (!probe.accepted) {
+            err << "not converted " << path << ": " << WhyRefused(probe) << '\n';
+            ++refused;
+            continue;
+        }
+        files.AppendProbed(input);
+    }
+
+    if (command.dryRun) {
+        for (int i = 0; i < files.fileCount; ++i) {
+            const std::string output =
+                MakeOutputPath(outputFolder, files.entries[static_cast<std::size_t>(i)].path, settings.outputFormat);
+            const ParameterText text = DryRunText(settings, files, i, output);
+            if (!text.ok()) {
+                err << "not converted " << files.entries[static_cast<std::size_t>(i)].path << ": " << text.error
+                    << '\n';
+                ++refused;
+                continue;
+            }
+            out << output << '\n' << text.text << '\n';
+        }
+        return refused ? kExitSomeFailed : kExitOk;
+    }
+    if (files.fileCount == 0)
+        return kExitSomeFailed;
+
+    const BatchResult result = batch.Convert(outputFolder);
+    if (!result.started)
+        return interrupted() ? interrupted() : kExitSomeFailed;
+    const int converted = result.CountOf(FileOutcome::Converted);
+    const int total = static_cast<int>(command.files.size());
+    err << converted << " of " << total << " files converted into " << outputFolder << " in "
+        << FormatSeconds(result.elapsedSeconds) << '\n';
+    if (interrupted())
+        return interrupted();
+    return converted == total ? kExitOk : kExitSomeFailed;
+}
+
+} // namespace
+
+int RunCommandLineBatch(const CommandLine& command, std::ostream& out, std::ostream& err, bool errIsTerminal) {
+    const std::string program = GetApplicationName();
+    if (!command.error.empty()) {
+        err << program << ": " << command.error << "\nTry '" << program << " --help'.\n";
+        return kExitUsage;
+    }
+    switch (command.mode) {
+    case CommandLine::Mode::Help:
+        out << UsageText(program);
+        return kExitOk;
+    case CommandLine::Mode::Version:
+        out << program << ' ' << LoadSettings(GetProgramDir()).programVersion << '\n';
+        return kExitOk;
+    case CommandLine::Mode::Convert:
+        return Convert(command, out, err, errIsTerminal);
+    case CommandLine::Mode::Window:
+        break;
+    }
+    err << program << ": the window can't be opened from here\n";
+    return kExitUsage;
+}

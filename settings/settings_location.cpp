@@ -1,0 +1,43 @@
+#include "settings/settings_location.h"
+
+#include <cstdlib>
+#include <filesystem>
+
+#ifndef _WIN32
+#include <unistd.h>
+#endif
+
+#include "settings/program_dir.h"
+
+namespace fs = std::filesystem;
+
+std::string SettingsFolder(const std::string& programDir, bool programDirWritable, const std::string& xdgConfigHome,
+                           const std::string& home) {
+    if (programDirWritable)
+        return programDir;
+    // The XDG rule: a relative XDG_CONFIG_HOME is invalid and is ignored.
+    std::string config = !xdgConfigHome.empty() && xdgConfigHome.front() == '/' ? xdgConfigHome : home + "/.config";
+    while (config.size() > 1 && config.back() == '/')
+        config.pop_back();
+    return config + "/quor-zodi-converter/";
+}
+
+bool FolderIsWritable(const std::string& folder) {
+    const std::string path = folder.empty() ? std::string(".") : folder;
+    std::error_code ec;
+    const fs::file_status status = fs::status(path, ec);
+    if (ec || !fs::is_directory(status) || (status.permissions() & fs::perms::owner_write) == fs::perms::none)
+        return false;
+#ifdef _WIN32
+    return true;
+#else
+    return ::access(path.c_str(), W_OK) == 0;
+#endif
+}
+
+std::string SettingsFolder() {
+    const char* xdg = std::getenv("XDG_CONFIG_HOME");
+    const char* home = std::getenv("HOME");
+    const std::string programDir = GetProgramDir();
+    return SettingsFolder(programDir, FolderIsWritable(programDir), xdg ? xdg : "", home ? home : "");
+}
