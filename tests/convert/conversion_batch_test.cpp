@@ -156,7 +156,12 @@ private slots:
 
         QCOMPARE(m_sink.texts, texts);
         QCOMPARE(m_sink.positions, positions);
-        QCOMPARE(m_sink.messages, QStringList{endMessage});
+        // The scripted positions stop short of the durations, so the message goes on to name those files as
+        // ended early (checked on its own below).
+        QCOMPARE(m_sink.messages.size(), 1);
+        QVERIFY2(
+            m_sink.messages[0].startsWith(endMessage + "\n\nThese files were converted, but their source ended early:"),
+            qPrintable(m_sink.messages[0]));
         QCOMPARE(outcomes(result), Outcomes(durations.size(), FileOutcome::Converted));
         QVERIFY(m_prompts.shown.isEmpty());
         QCOMPARE(m_encoder->Runs().size(), durations.size());
@@ -248,9 +253,10 @@ private slots:
         const BatchResult result = m_batch->Convert(m_tmp->file("src"));
         QCOMPARE(ReadFile(src("a_avi.avi")), std::string("source"));
         QCOMPARE(ReadFile(src("a.avi")), std::string("source"));
+        QCOMPARE(ReadFile(src("a_avi (2).avi")), std::string("converted"));
         QCOMPARE(ReadFile(src("a_avi_avi.avi")), std::string("converted"));
-        QCOMPARE(outcomes(result), (Outcomes{FileOutcome::Failed, FileOutcome::Converted}));
-        QVERIFY(m_sink.messages.value(0).contains("one of the files being converted"));
+        QCOMPARE(outcomes(result), (Outcomes{FileOutcome::Converted, FileOutcome::Converted}));
+        QVERIFY(m_sink.messages.value(0).contains(QString::fromStdString(src("a_avi (2).avi"))));
     }
 
     void refusedBeforeAnythingRuns_data() {
@@ -268,8 +274,9 @@ private slots:
         const std::string folder = m_tmp->file("blocker/sub");
         const BatchResult result = m_batch->Convert(folder);
         QVERIFY(!result.started);
-        QCOMPARE(m_prompts.texts(),
-                 QStringList{message.contains("%1") ? message.arg(QString::fromStdString(folder)) : message});
+        QCOMPARE(m_prompts.texts().size(), 1);
+        const QString expected = message.contains("%1") ? message.arg(QString::fromStdString(folder)) : message;
+        QVERIFY2(m_prompts.texts()[0].startsWith(expected), qPrintable(m_prompts.texts()[0]));
         QCOMPARE(m_sink.started, 0);
         QVERIFY(m_encoder->Runs().isEmpty());
     }
@@ -286,7 +293,7 @@ private slots:
         for (const auto& [name, scenario] : files) {
             WriteFile(src(name), "source");
             m_encoder->Script(name, scenario);
-            accepted << m_batch->Probe(src(name), out()).accepted;
+            accepted << m_batch->Probe(src(name)).accepted;
         }
         QCOMPARE(accepted, (QList<bool>{false, false, true}));
         const VideoFileEntry& entry = m_files.entries[0];
