@@ -11,6 +11,7 @@
 
 #include "controls/prompts.h"
 #include "convert/batch_helpers.h"
+#include "convert/desktop_trash.h"
 #include "convert/encoder_runner.h"
 #include "convert/parameter_text.h"
 #include "convert/progress_sink.h"
@@ -210,7 +211,7 @@ std::string ConversionBatch::ChooseOutput(const std::string& plain, FileResult& 
         if (!QFileInfo(old).exists() && !QFileInfo(old).isSymLink())
             return plain;
         // An old file of this name is replaced only by way of the trash, where the user can get it back.
-        if (QFileInfo(old).isFile() && QFile::moveToTrash(old)) {
+        if (QFileInfo(old).isFile() && MoveToDesktopTrash(old)) {
             file.trashedPath = plain;
             return plain;
         }
@@ -273,7 +274,9 @@ ConversionBatch::ProbeResult ConversionBatch::Probe(const std::string& inputPath
         entry && entry->duration > 0 && entry->sourceWidth > 0 && entry->sourceHeight > 0 && entry->sourceFrameRate > 0;
     result.accepted = !m_state.probeFailed && everyFact && result.run.outcome == EncoderProcess::Outcome::Finished;
     if (!result.accepted) {
-        result.reason = LastLine(result.run.errorText);
+        // A refused path never reached the encoder: its whole message is the reason (the path may hold a line
+        // break itself). Otherwise the encoder's own last error line.
+        result.reason = result.run.exitCode == -1 ? result.run.errorText.toStdString() : LastLine(result.run.errorText);
         if (result.reason.empty())
             result.reason = Tr("The encoder gave no playing time, frame size or frame rate for it.").toStdString();
     }

@@ -1,5 +1,6 @@
 #include <deque>
 
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -138,6 +139,29 @@ private slots:
         QCOMPARE(QString::fromStdString(f->dlg->outputFolder()), folderEdit()->text());
         QVERIFY(QFile::exists(home + "/" + underHome + (underHome.endsWith('/') ? "" : "/") + "a.avi"));
         QCOMPARE(f->encoder.Runs().size(), 3); // one probe, two conversions
+    }
+
+    // A folder the batch refuses is not created, not saved, and doesn't stop files from being added.
+    void refusedFolderIsNeitherMadeNorKept_data() {
+        QTest::addColumn<QString>("tail");
+        QTest::newRow("300 characters") << QString(300, QLatin1Char('y'));
+        QTest::newRow("double quote") << "a \"b\"";
+    }
+    void refusedFolderIsNeitherMadeNorKept() {
+        QFETCH(QString, tail);
+        const std::string kept = f->dlg->outputFolder();
+        const QString folder = QString::fromStdString(f->tmp.file("refused/")) + tail;
+        folderEdit()->setText(folder);
+        QCOMPARE(folderEdit()->text(), folder); // typed in whole, not cut short unseen
+        f->AddThroughPicker({f->Source("a.avi", 10)});
+        QCOMPARE(f->list()->RowCount(), 1);
+        convert();
+        QCOMPARE(f->prompts.texts().size(), 1);
+        QVERIFY2(f->prompts.texts()[0].startsWith("The output folder " + folder + " can't be used: "),
+                 qPrintable(f->prompts.texts()[0]));
+        QCOMPARE(f->dlg->outputFolder(), kept);
+        QVERIFY(!QFileInfo::exists(QString::fromStdString(f->tmp.file("refused"))));
+        QCOMPARE(f->encoder.Runs().size(), 1); // the probe only
     }
 };
 

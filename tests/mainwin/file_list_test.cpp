@@ -180,6 +180,21 @@ private slots:
         QCOMPARE(f->encoder.Runs().size(), 0);
     }
 
+    // A path that can't reach the encoder is refused with its reason, before any encoder runs.
+    void unsafePathsAreRefusedWithTheirReason() {
+        const QStringList files{f->Source("say \"hi\".avi", 10), f->Source("two\nlines.avi", 10),
+                                f->Source(std::string(260 - f->tmp.file("src/").size(), 'z') + ".avi", 10)};
+        f->AddThroughPicker(files);
+        QCOMPARE(f->list()->RowCount(), 0);
+        QCOMPARE(f->prompts.texts(),
+                 (QStringList{f->Refusal(files[0], "The path " + files[0] +
+                                                       " holds a double quote, which can't be passed to the encoder."),
+                              f->Refusal(files[1], "The path " + files[1] +
+                                                       " holds a line break, which can't be passed to the encoder."),
+                              f->Refusal(files[2], "The path " + files[2] + " is longer than 255 characters.")}));
+        QCOMPARE(f->encoder.Runs().size(), 0);
+    }
+
     void listGrowsPast99Files() {
         QStringList files;
         for (int i = 0; i < 150; ++i)
