@@ -42,30 +42,6 @@ private:
     std::ostream& m_err;
 };
 
-std::string LastLine(const QString& text) {
-    const QStringList lines = text.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    return lines.isEmpty() ? std::string() : lines.last().trimmed().toStdString();
-}
-
-std::string WhyRefused(const ConversionBatch::ProbeResult& probe) {
-    std::string why = LastLine(probe.run.errorText);
-    return why.empty() ? "the encoder could not read it as a video" : why;
-}
-
-// What the window would hand the encoder for listed file `index`, with no window handle (0).
-ParameterText DryRunText(const ConversionSettings& settings, const FileTable& files, int index,
-                         const std::string& outputPath) {
-    const VideoFileEntry& entry = files.entries[static_cast<std::size_t>(index)];
-    const LetterboxSpare spare = ComputeLetterboxSpare(settings, entry.sourceWidth, entry.sourceHeight);
-    EncoderJob job;
-    job.inputPath = entry.path;
-    job.outputPath = outputPath;
-    job.sourceFrameRate = entry.sourceFrameRate;
-    job.spareWidth = spare.width;
-    job.spareHeight = spare.height;
-    return BuildParameterText(settings, job);
-}
-
 int Convert(const CommandLine& command, std::ostream& out, std::ostream& err, bool errIsTerminal) {
     const std::string programDir = GetProgramDir();
     const StoredSettings stored = LoadSettings(programDir, SettingsFolder());
@@ -100,7 +76,7 @@ int Convert(const CommandLine& command, std::ostream& out, std::ostream& err, bo
     int refused = 0;
     for (const std::string& path : command.files) {
         const std::string input = QFileInfo(QString::fromStdString(path)).absoluteFilePath().toStdString();
-        const ConversionBatch::ProbeResult probe = batch.Probe(input, outputFolder);
+        const ConversionBatch::ProbeResult probe = batch.Probe(input);
         if (interrupted())
             return interrupted();
         if (probe.run.outcome == EncoderProcess::Outcome::CouldNotStart) {
@@ -109,7 +85,7 @@ int Convert(const CommandLine& command, std::ostream& out, std::ostream& err, bo
             return kExitSomeFailed;
         }
         if (!probe.accepted) {
-            err << "not converted " << path << ": " << WhyRefused(probe) << '\n';
+            err << "not converted " << path << ": " << probe.reason << '\n';
             ++refused;
             continue;
         }
@@ -120,7 +96,8 @@ int Convert(const CommandLine& command, std::ostream& out, std::ostream& err, bo
         for (int i = 0; i < files.fileCount; ++i) {
             const std::string output =
                 MakeOutputPath(outputFolder, files.entries[static_cast<std::size_t>(i)].path, settings.outputFormat);
-            const ParameterText text = DryRunText(settings, files, i, output);
+            // No window: the handle the encoder is given is 0.
+            const ParameterText text = batch.ConversionText(i, output);
             if (!text.ok()) {
                 err << "not converted " << files.entries[static_cast<std::size_t>(i)].path << ": " << text.error
                     << '\n';

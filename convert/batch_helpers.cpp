@@ -23,8 +23,7 @@ bool PathExists(const std::string& path) {
     return std::filesystem::exists(path, ec);
 }
 
-bool EnterFolder(const std::string& folder) {
-    std::error_code ec;
+bool EnterFolder(const std::string& folder, std::error_code& ec) {
     std::filesystem::current_path(folder, ec);
     return !ec;
 }
@@ -93,28 +92,49 @@ LetterboxSpare ComputeLetterboxSpare(const ConversionSettings& settings, int sou
     return spare;
 }
 
-int EnsureFolder(std::string folder) {
+std::string NumberedPath(const std::string& path, int number) {
+    const std::string::size_type dot = ExtensionDot(path);
+    const std::string suffix = " (" + std::to_string(number) + ")";
+    return dot == std::string::npos ? path + suffix : path.substr(0, dot) + suffix + path.substr(dot);
+}
+
+std::string OutputFolderProblem(const std::string& folder) {
+    if (folder.size() > kMaxPathLength)
+        return "its path is longer than " + std::to_string(kMaxPathLength) + " characters";
+    if (folder.find('"') != std::string::npos)
+        return "it holds a double quote, which can't be passed to the encoder";
+    if (folder.find_first_of("\r\n") != std::string::npos)
+        return "it holds a line break, which can't be passed to the encoder";
+    return {};
+}
+
+int EnsureFolder(std::string folder, std::string* why) {
+    std::error_code ec;
+    const auto fail = [&] {
+        if (why)
+            *why = ec ? ec.message() : "no such folder";
+        return -1;
+    };
     // Dropping the trailing '/' of "/" would leave nothing to enter.
     if (folder.size() > 1 && folder.back() == '/')
         folder.pop_back();
-    if (EnterFolder(folder))
+    if (EnterFolder(folder, ec))
         return 0;
 
     const std::string::size_type slash = folder.rfind('/');
     if (slash == std::string::npos)
-        return -1;
+        return fail();
     std::string toMake = folder;
     if (slash != 0) {
         // Build the parent first; it becomes the current directory, so the last level is made inside it.
-        if (EnsureFolder(folder.substr(0, slash)) != 0)
+        if (EnsureFolder(folder.substr(0, slash), why) != 0)
             return -1;
         toMake = folder.substr(slash + 1);
     }
-    std::error_code ec;
     std::filesystem::create_directory(toMake, ec); // a level that exists already is fine
     if (ec)
-        return -1;
-    return EnterFolder(toMake) ? 0 : -1;
+        return fail();
+    return EnterFolder(toMake, ec) ? 0 : fail();
 }
 
 std::string FormatSeconds(std::int64_t seconds) {

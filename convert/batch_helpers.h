@@ -14,6 +14,13 @@ const char* OutputExtension(int outputFormat);
 // name ("movie_avi.avi"); a file name without a dot gets the extension appended.
 std::string MakeOutputPath(const std::string& outputFolder, const std::string& inputPath, int outputFormat);
 
+// "clip (2).avi" for "clip.avi" and 2: the number goes before the extension of the file name.
+std::string NumberedPath(const std::string& path, int number);
+
+// Why `folder` can't be an output folder ("" when it can): a path longer than kMaxPathLength, or one holding a
+// double quote or a line break, which could not reach the encoder safely.
+std::string OutputFolderProblem(const std::string& folder);
+
 // Letter-box room for one file: a positive width leaves room at the sides, a positive height above and below.
 struct LetterboxSpare {
     int width = 0;
@@ -25,8 +32,8 @@ struct LetterboxSpare {
 LetterboxSpare ComputeLetterboxSpare(const ConversionSettings& settings, int sourceWidth, int sourceHeight);
 
 // Makes sure `folder` exists (creating every missing level) and makes it the current directory.
-// 0 on success, -1 on failure.
-int EnsureFolder(std::string folder);
+// 0 on success, -1 on failure; then `why` (when given) gets the system's reason.
+int EnsureFolder(std::string folder, std::string* why = nullptr);
 
 // "%02d:%02d:%02d" of whole seconds; hours grow past two digits.
 std::string FormatSeconds(std::int64_t seconds);

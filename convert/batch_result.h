@@ -16,14 +16,20 @@ struct FileResult {
     std::string inputPath;
     std::string outputPath;
     FileOutcome outcome = FileOutcome::NotStarted;
-    std::string errorText; // for a failed file: the encoder's last error line, or why it did not run
+    std::string errorText;   // for a failed file: the encoder's last error line, or why it did not run
+    std::string plainPath;   // the name the output would have had, when it got a numbered one instead
+    std::string trashedPath; // an old file of the output's name, moved to the trash
+    // A converted file whose source ended early: seconds converted, against the source's playing time.
+    bool endedEarly = false;
+    double convertedSeconds = 0;
 };
 
 // The end of a batch: one result per listed file, in list order, and the message for the user.
 struct BatchResult {
     enum class Severity { None, Information, Warning, Error };
 
-    bool started = false; // false: refused before anything ran (an empty list, a folder that can't be made)
+    bool started = false;        // false: refused before anything ran (an empty list, a folder that can't be used)
+    bool folderAccepted = false; // the output folder passed its checks and exists
     std::vector<FileResult> files;
     std::int64_t elapsedSeconds = 0;
     std::string message; // empty after a stop: the user knows already

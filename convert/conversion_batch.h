@@ -4,10 +4,14 @@
 #include <functional>
 #include <string>
 
+#include <QSet>
+#include <QString>
+
 #include "convert/batch_result.h"
 #include "convert/encoder_process.h"
 #include "convert/encoder_reports.h"
 #include "convert/file_table.h"
+#include "convert/parameter_text.h"
 #include "settings/conversion_settings.h"
 
 class QWidget;
@@ -31,16 +35,23 @@ public:
     void SetTickSourceForTest(std::function<std::uint64_t()> tickCount) { m_tickCount = std::move(tickCount); }
 
     // Converts every listed file, in list order, into `outputFolder`. Refuses an empty list and a folder that
-    // can't be made, with a message. Answers one result per file.
+    // can't be used or made, with a message, before anything is created. Answers one result per file. No file
+    // is overwritten or deleted: an old file of an output's name goes to the desktop's trash, and an output whose
+    // name is taken (by an earlier output of this batch, a listed source, or an old file the trash can't take)
+    // gets a numbered name, "clip (2).avi".
     BatchResult Convert(const std::string& outputFolder);
 
     struct ProbeResult {
         bool accepted = false; // every fact came and the encoder ended well: the entry may become a row
         EncoderProcess::Result run;
+        std::string reason; // for a refused file: the path's problem, or the encoder's last error line
     };
     // Runs the encoder in probe mode on `inputPath`; its reports fill the file table's next entry, which
     // starts from nothing.
-    ProbeResult Probe(const std::string& inputPath, const std::string& outputFolder);
+    ProbeResult Probe(const std::string& inputPath);
+
+    // The parameter text that converting listed file `index` into `outputPath` runs the encoder with.
+    ParameterText ConversionText(int index, const std::string& outputPath) const;
 
     // One encoder run; returns when it has ended. A conversion reads the frame rate of the current file.
     EncoderProcess::Result RunEncoder(const std::string& inputPath, const std::string& outputPath, int spareWidth,
@@ -56,6 +67,9 @@ public:
 
 private:
     FileResult ConvertFile(int index, const std::string& outputFolder);
+    // The output path for one file, after the trash step; sets plainPath and trashedPath of `file`.
+    std::string ChooseOutput(const std::string& plain, FileResult& file);
+    bool TakenInBatch(const std::string& path) const;
     bool AskToStop();
     bool StopWhenQuiet();
     void Finish(BatchResult& result);
@@ -70,4 +84,6 @@ private:
     BatchState m_state;
     std::int64_t m_windowHandle = 0;
     bool m_stopConfirmed = false;
+    QSet<QString> m_batchOutputs; // the outputs of the running batch, as canonical paths
+    double m_lastPosition = -1;   // the furthest position the running conversion reported (-1: none)
 };

@@ -12,7 +12,7 @@
 
 namespace {
 // How much of the encoder's error output is kept for the failure message.
-constexpr int kErrorTailBytes = 4096;
+constexpr int kErrorTailBytes = 64 * 1024;
 constexpr int kKillGraceMs = 1000;
 } // namespace
 
@@ -26,6 +26,7 @@ EncoderProcess::Result EncoderProcess::Run(const QString& program, const QString
     m_pendingOut.clear();
     m_errorTail.clear();
     m_killed = false;
+    m_protocolError = false;
     m_lastReport.start();
 
     Result result;
@@ -59,7 +60,11 @@ EncoderProcess::Result EncoderProcess::Run(const QString& program, const QString
 
     result.exitCode = m_process.exitCode();
     result.errorText = QString::fromLocal8Bit(m_errorTail).trimmed();
-    if (m_killed || result.exitCode == ENCODER_STOPPED)
+    if (m_protocolError) {
+        result.outcome = Outcome::Failed;
+        result.errorText = tr("the encoder broke the report protocol: a report line longer than %1 bytes")
+                               .arg(static_cast<qulonglong>(kMaxReportLine));
+    } else if (m_killed || result.exitCode == ENCODER_STOPPED)
         result.outcome = Outcome::Stopped;
     else if (m_process.exitStatus() == QProcess::NormalExit && result.exitCode == ENCODER_OK)
         result.outcome = Outcome::Finished;
@@ -74,32 +79,56 @@ EncoderProcess::Result EncoderProcess::Run(const QString& program, const QString
 void EncoderProcess::ReadReports() {
     // A report may open a modal question; reports are strictly one at a time (the encoder waits for each
     // reply), so anything that arrives meanwhile is read once the current report is answered.
-    if (m_inReport)
+    // A well-behaved encoder has at most one line on its way while it waits for a reply.
+    if (m_inReport) {
+        if (m_process.bytesAvailable() > static_cast<qint64>(kMaxReportLine))
+            BreakProtocol();
+        return;
+    }
+    if (m_protocolError)
         return;
     m_inReport = true;
     m_pendingOut += m_process.readAllStandardOutput();
     for (;;) {
         const auto nl = m_pendingOut.indexOf('\n');
+        if (nl < 0 ? m_pendingOut.size() >= static_cast<qsizetype>(kMaxReportLine)
+                   : nl + 1 > static_cast<qsizetype>(kMaxReportLine)) {
+            BreakProtocol();
+            break;
+        }
         if (nl < 0)
             break;
         const QByteArray line = m_pendingOut.left(nl).trimmed();
         m_pendingOut.remove(0, nl + 1);
-        const QList<QByteArray> parts = line.split(' ');
-        if (parts.size() != 2)
-            continue;
-        bool codeOk = false, valueOk = false;
-        const unsigned code = parts[0].toUInt(&codeOk);
-        const qlonglong value = parts[1].toLongLong(&valueOk);
-        if (!codeOk || !valueOk)
-            continue;
-        m_lastReport.restart();
-        const auto clamped = static_cast<std::int32_t>(std::clamp<qlonglong>(value, INT32_MIN, INT32_MAX));
-        const int reply = m_onReport ? m_onReport(code, clamped) : 0;
+        const int reply = Answer(line);
         if (m_process.state() == QProcess::Running)
             m_process.write(reply == 1 ? "1\n" : "0\n");
         m_pendingOut += m_process.readAllStandardOutput();
     }
     m_inReport = false;
+}
+
+int EncoderProcess::Answer(const QByteArray& line) {
+    // The encoder waits for a reply to every line it writes, so one that doesn't parse is answered too, with 0.
+    const QList<QByteArray> parts = line.split(' ');
+    if (parts.size() != 2)
+        return 0;
+    bool codeOk = false, valueOk = false;
+    const unsigned code = parts[0].toUInt(&codeOk);
+    const qlonglong value = parts[1].toLongLong(&valueOk);
+    if (!codeOk || !valueOk)
+        return 0;
+    m_lastReport.restart();
+    const auto clamped = static_cast<std::int32_t>(std::clamp<qlonglong>(value, INT32_MIN, INT32_MAX));
+    return m_onReport ? m_onReport(code, clamped) : 0;
+}
+
+void EncoderProcess::BreakProtocol() {
+    // No grace time: an encoder that floods its output must not fill the program's memory meanwhile.
+    m_protocolError = true;
+    m_pendingOut.clear();
+    m_process.closeReadChannel(QProcess::StandardOutput);
+    m_process.kill();
 }
 
 void EncoderProcess::ReadErrors() {

@@ -11,7 +11,8 @@
 
 // Runs one zezozov process and waits for it while the windows stay responsive. Each report line the
 // encoder writes ("<code> <value>") goes to the report handler, whose answer is written back as the
-// encoder's reply line.
+// encoder's reply line; a line that doesn't parse is answered with 0, and one longer than kMaxReportLine ends
+// the encoder as failed. At most the last 64 KiB of its error output are kept.
 class EncoderProcess : public QObject {
     Q_OBJECT
 public:
@@ -45,6 +46,10 @@ public:
 private:
     void ReadReports();
     void ReadErrors();
+    // The reply to one report line.
+    int Answer(const QByteArray& line);
+    // A line too long to be a report: the encoder is ended and the run fails.
+    void BreakProtocol();
 
     QProcess m_process;
     ReportHandler m_onReport;
@@ -54,6 +59,7 @@ private:
     bool m_inReport = false;
     bool m_killed = false;
     bool m_ownProcessGroup = false;
+    bool m_protocolError = false;
 };
 
 // Processes the events that are waiting, once, and returns.

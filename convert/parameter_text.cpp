@@ -295,6 +295,14 @@ std::string VolumeText(int volume) {
     return FormatVolumeLabel(volume) + ":0";
 }
 
+std::int64_t EndPositionHours(double sourceDuration) {
+    constexpr std::int64_t kDefaultHours = 9;
+    // Durations come from the probe's 32-bit report, so the hours always fit; anything else is no duration.
+    if (!(sourceDuration > kDefaultHours * 3600.0) || sourceDuration > 1e12)
+        return kDefaultHours;
+    return static_cast<std::int64_t>(std::ceil(sourceDuration / 3600.0));
+}
+
 ParameterText BuildParameterText(const ConversionSettings& settings, const EncoderJob& job) {
     ParameterText result;
     for (const std::string* path : {&job.inputPath, &job.outputPath}) {
@@ -311,7 +319,8 @@ ParameterText BuildParameterText(const ConversionSettings& settings, const Encod
     result.text += FormatBlock(settings, derived);
     result.text += FrameRateOption(derived.outputFrameRate);
     result.text += VideoFilter(derived, job);
-    result.text += " -endpos 9:0:0 " + std::to_string(job.probeOnly) + " " + std::to_string(job.windowHandle);
+    result.text += " -endpos " + std::to_string(EndPositionHours(job.sourceDuration)) + ":0:0 " +
+                   std::to_string(job.probeOnly) + " " + std::to_string(job.windowHandle);
     return result;
 }
 

@@ -32,6 +32,7 @@ struct EncoderJob {
     std::string inputPath;
     std::string outputPath;
     double sourceFrameRate = 0; // the probed rate of the file; 0 while it is being probed
+    double sourceDuration = 0;  // the probed playing time in seconds; 0 while it is being probed
     int spareWidth = 0;         // letter-box room, see ComputeLetterboxSpare
     int spareHeight = 0;
     int probeOnly = 0; // 1: probe the input, 0: convert it
@@ -52,6 +53,10 @@ inline constexpr std::size_t kMaxPathLength = 255;
 // video filter and tail. A path holding a double quote or a line break, or longer than kMaxPathLength, is
 // refused with a message naming it.
 ParameterText BuildParameterText(const ConversionSettings& settings, const EncoderJob& job);
+
+// The hours of -endpos: 9 for sources up to nine hours, the source's hours rounded up beyond that, so that a long
+// source is never cut.
+std::int64_t EndPositionHours(double sourceDuration);
 
 // Splits a parameter text into arguments: blanks separate, double quotes group (and are dropped).
 std::vector<std::string> SplitParameterText(const std::string& text);

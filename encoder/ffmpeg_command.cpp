@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <numeric>
 
+#include "encoder/protocol.h"
 #include "encoder/source_info.h"
 
 namespace zezozov {
@@ -138,9 +139,7 @@ void AddDiscLayout(std::vector<std::string>& a, Container container) {
 } // namespace
 
 std::string TemporaryOutputPath(const std::string& target) {
-    std::filesystem::path path(target);
-    std::string name = "." + path.stem().string() + ".zezozov-part" + path.extension().string();
-    return (path.parent_path() / name).string();
+    return PartialOutputPath(target);
 }
 
 std::string MuxerName(Container container) {

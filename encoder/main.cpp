@@ -27,6 +27,11 @@ void Fail(const std::string& message) {
     std::cerr << "zezozov: " << message << std::endl;
 }
 
+int ProtocolError() {
+    Fail("protocol error: a reply line longer than " + std::to_string(kMaxReportLine) + " bytes");
+    return ENCODER_PROTOCOL_ERROR;
+}
+
 std::optional<SourceInfo> Probe(const std::string& path, std::string& why) {
     auto facts = ReadMediaFile(path, why);
     if (!facts)
@@ -55,8 +60,14 @@ int RunProbe(const EncodeJob& job, ReportChannel& channel) {
                                      {NOTIFY_FRAME_RATE, FrameRateReport(info->frameRate)}};
     for (const auto& fact : facts)
         if (channel.Report(static_cast<int>(fact[0]), fact[1]) || StopSignalReceived())
-            return ENCODER_STOPPED;
+            return channel.Broken() ? ProtocolError() : ENCODER_STOPPED;
     return ENCODER_OK;
+}
+
+// Whether the two paths name one file, however they are spelled (links, "..", a second hard link).
+bool SameFile(const std::string& a, const std::string& b) {
+    std::error_code ec;
+    return std::filesystem::equivalent(a, b, ec) && !ec;
 }
 
 // The last lines of FFmpeg's error output.
@@ -88,6 +99,11 @@ int RunConvert(const EncodeJob& job, ReportChannel& channel) {
         return ENCODER_BAD_PARAMETERS;
     }
     const std::string partPath = TemporaryOutputPath(job.outputPath);
+    // Writing the output, or its partial file, over the input would destroy the source.
+    if (SameFile(job.inputPath, job.outputPath) || SameFile(job.inputPath, partPath)) {
+        Fail("the output " + job.outputPath + " is the input file itself");
+        return ENCODER_BAD_PARAMETERS;
+    }
     const std::vector<std::string> command = FfmpegArguments(job, partPath);
     // For diagnosis and for the benchmark, which runs the same command bare: one argument a line.
     if (std::getenv("ZEZOZOV_SHOW_COMMAND"))
@@ -123,6 +139,8 @@ int RunConvert(const EncodeJob& job, ReportChannel& channel) {
             ffmpeg.Wait();
         }
         Remove(partPath);
+        if (channel.Broken())
+            return ProtocolError();
         Fail("stopped on request");
         return ENCODER_STOPPED;
     }

@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 #include <functional>
+#include <limits>
 #include <map>
 #include <numeric>
 #include <string_view>
@@ -32,6 +33,30 @@ bool ReadInteger(std::string_view text, T& value) {
         text.remove_prefix(1);
     auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
     return ec == std::errc() && end == text.data() + text.size() && !text.empty();
+}
+
+// An integer within [min, max]: anything outside is refused rather than wrapped or cut.
+template <typename T>
+bool ReadInRange(std::string_view text, T& value, std::int64_t min, std::int64_t max) {
+    std::int64_t n = 0;
+    if (!ReadInteger(text, n) || n < min || n > max)
+        return false;
+    value = static_cast<T>(n);
+    return true;
+}
+
+std::string RangeText(std::int64_t min, std::int64_t max) {
+    return std::to_string(min) + " to " + std::to_string(max);
+}
+
+// a * b for non-negative factors; false when the product does not fit.
+bool MultiplyChecked(std::int64_t a, std::int64_t b, std::int64_t& product) {
+    if (a < 0 || b < 0)
+        return false;
+    if (a != 0 && b > std::numeric_limits<std::int64_t>::max() / a)
+        return false;
+    product = a * b;
+    return true;
 }
 
 bool ReadNumber(std::string_view text, double& value) {
@@ -69,20 +94,35 @@ bool ReadRatio(std::string_view text, Ratio& ratio) {
         return false;
     if (slash != std::string_view::npos && !readDecimal(text.substr(slash + 1), b))
         return false;
-    ratio = {a.num * b.den, a.den * b.num};
-    if (!ratio.valid())
+    if (!MultiplyChecked(a.num, b.den, ratio.num) || !MultiplyChecked(a.den, b.num, ratio.den) || !ratio.valid())
         return false;
     std::int64_t g = std::gcd(ratio.num, ratio.den);
     ratio = {ratio.num / g, ratio.den / g};
     return true;
 }
 
+// The ranges numbers are read in. Wide enough for anything FFmpeg's encoders take, narrow enough that no
+// arithmetic on them can overflow.
+constexpr std::int64_t kMaxVideoRate = 100'000'000; // bit/s (values up to 16000 are kbit/s)
+constexpr std::int64_t kMaxAudioKbit = 640;         // kbit/s, AC3's highest
+constexpr std::int64_t kMaxBufferKbit = 100'000;
+constexpr std::int64_t kMaxQuantiser = 31;
+constexpr std::int64_t kMaxGop = 1000;
+constexpr std::int64_t kMaxSampleRate = 192'000;
+constexpr std::int64_t kMaxPixels = 16384; // a frame dimension
+constexpr double kMaxGainDb = 200;
+constexpr double kMaxFrameRate = 1000; // 1000 itself means "keep the source's timestamps"
+constexpr double kMinAspect = 0.1, kMaxAspect = 10;
+
 // MEncoder reads a bit rate up to 16000 as kbit/s and anything larger as bit/s.
 std::int64_t BitsPerSecond(std::int64_t value) {
     return value > 16000 ? value : value * 1000;
 }
 
-// [[hh:]mm:]ss[.frac] as seconds.
+// The longest end position taken: far beyond any source, small enough to stay exact in whole seconds.
+constexpr double kMaxEndSeconds = 1'000'000.0 * 3600;
+
+// [[hh:]mm:]ss[.frac] as seconds, at most kMaxEndSeconds.
 bool ReadTime(std::string_view text, double& seconds) {
     auto parts = Split(text, ':');
     if (parts.size() > 3)
@@ -92,9 +132,11 @@ bool ReadTime(std::string_view text, double& seconds) {
         double v = 0;
         if (!ReadNumber(parts[i], v) || v < 0)
             return false;
+        if (v > kMaxEndSeconds)
+            return false;
         seconds = seconds * 60 + v;
     }
-    return true;
+    return seconds <= kMaxEndSeconds;
 }
 
 struct KeyValue {
@@ -151,8 +193,9 @@ public:
         if (name == "-af")
             return AudioFilters(value);
         if (name == "-srate") {
-            if (!ReadInteger(value, m_srate) || m_srate <= 0)
-                return Bad(name, "not a sample rate: '" + std::string(value) + "'");
+            if (!ReadInRange(value, m_srate, 1, kMaxSampleRate))
+                return Bad(name,
+                           "not a sample rate from " + RangeText(1, kMaxSampleRate) + ": '" + std::string(value) + "'");
             return {};
         }
         if (name == "-ofps")
@@ -161,7 +204,7 @@ public:
             return VideoFilters(value);
         if (name == "-endpos") {
             if (!ReadTime(value, m_job.endSeconds))
-                return Bad(name, "not a time: '" + std::string(value) + "'");
+                return Bad(name, "not a time of at most 1000000 hours: '" + std::string(value) + "'");
             return {};
         }
         return "unknown option " + std::string(name);
@@ -207,8 +250,9 @@ private:
     Error LameOptions(std::string_view value) {
         for (const auto& kv : SubOptions(value)) {
             int n = 0;
-            if (!kv.hasValue || !ReadInteger(kv.value, n))
-                return Bad("-lameopts", "'" + std::string(kv.key) + "' needs a number");
+            if (!kv.hasValue || !ReadInRange(kv.value, n, 0, kMaxAudioKbit))
+                return Bad("-lameopts",
+                           "'" + std::string(kv.key) + "' needs a number from " + RangeText(0, kMaxAudioKbit));
             if (kv.key == "vbr") {
                 if (n != 0 && n != 3)
                     return Bad("-lameopts", "vbr=" + std::to_string(n) + " is not supported (0 or 3)");
@@ -238,11 +282,9 @@ private:
         VideoJob& v = m_job.video;
         for (const auto& kv : SubOptions(value)) {
             std::string key(kv.key);
-            auto integer = [&](auto& target, long long min) -> Error {
-                long long n = 0;
-                if (!kv.hasValue || !ReadInteger(kv.value, n) || n < min)
-                    return Bad("-lavcopts", key + " needs a number of at least " + std::to_string(min));
-                target = static_cast<std::remove_reference_t<decltype(target)>>(n);
+            auto integer = [&](auto& target, std::int64_t min, std::int64_t max) -> Error {
+                if (!kv.hasValue || !ReadInRange(kv.value, target, min, max))
+                    return Bad("-lavcopts", key + " needs a number from " + RangeText(min, max));
                 return {};
             };
             Error e;
@@ -254,36 +296,36 @@ private:
                 (key == "vcodec" ? m_lavcVideo : m_lavcAudio) = it->second;
             } else if (key == "vbitrate") {
                 std::int64_t n = 0;
-                e = integer(n, 1);
+                e = integer(n, 1, kMaxVideoRate);
                 v.bitrate = BitsPerSecond(n);
             } else if (key == "abitrate") {
                 std::int64_t n = 0;
-                e = integer(n, 1);
+                e = integer(n, 1, kMaxAudioKbit);
                 m_job.audio.bitrate = n * 1000;
             } else if (key == "vhq") {
                 if (kv.hasValue)
                     return Bad("-lavcopts", "vhq takes no value");
                 v.rdDecision = true;
             } else if (key == "vqmin") {
-                e = integer(v.qmin, 1);
+                e = integer(v.qmin, 1, kMaxQuantiser);
             } else if (key == "vqmax") {
-                e = integer(v.qmax, 1);
+                e = integer(v.qmax, 1, kMaxQuantiser);
             } else if (key == "keyint") {
-                e = integer(v.gopSize, 1);
+                e = integer(v.gopSize, 1, kMaxGop);
             } else if (key == "vrc_buf_size") {
                 std::int64_t n = 0;
-                e = integer(n, 1);
+                e = integer(n, 1, kMaxBufferKbit);
                 v.bufferSize = n * 1000;
             } else if (key == "vrc_minrate") {
                 std::int64_t n = 0;
-                e = integer(n, 1);
+                e = integer(n, 1, kMaxVideoRate);
                 v.minRate = BitsPerSecond(n);
             } else if (key == "vrc_maxrate") {
                 std::int64_t n = 0;
-                e = integer(n, 1);
+                e = integer(n, 1, kMaxVideoRate);
                 v.maxRate = BitsPerSecond(n);
             } else if (key == "vqscale") {
-                e = integer(v.fixedQuantiser, 1);
+                e = integer(v.fixedQuantiser, 1, kMaxQuantiser);
             } else if (key == "autoaspect") {
                 int n = 1;
                 if (kv.hasValue && (!ReadInteger(kv.value, n) || n < 0 || n > 1))
@@ -291,8 +333,8 @@ private:
                 v.keepAspect = n == 1;
             } else if (key == "aspect") {
                 Ratio r;
-                if (!kv.hasValue || !ReadRatio(kv.value, r))
-                    return Bad("-lavcopts", "not an aspect: '" + std::string(kv.value) + "'");
+                if (!kv.hasValue || !ReadRatio(kv.value, r) || r.value() < kMinAspect || r.value() > kMaxAspect)
+                    return Bad("-lavcopts", "not an aspect from 1/10 to 10/1: '" + std::string(kv.value) + "'");
                 v.displayAspect = r;
             } else {
                 return Bad("-lavcopts", "unknown sub-option '" + key + "'");
@@ -307,8 +349,8 @@ private:
         for (const auto& kv : SubOptions(value)) {
             std::int64_t n = 0;
             if (kv.key == "bitrate") {
-                if (!kv.hasValue || !ReadInteger(kv.value, n) || n <= 0)
-                    return Bad("-xvidencopts", "bitrate needs a positive number");
+                if (!kv.hasValue || !ReadInRange(kv.value, n, 1, kMaxVideoRate))
+                    return Bad("-xvidencopts", "bitrate needs a number from " + RangeText(1, kMaxVideoRate));
                 m_xvidBitrate = BitsPerSecond(n);
             } else if (kv.key == "autoaspect") {
                 if (kv.hasValue && (!ReadInteger(kv.value, n) || n < 0 || n > 1))
@@ -381,8 +423,8 @@ private:
                 std::string_view gain = parts[0].value;
                 if (gain.size() > 2 && (gain.ends_with("db") || gain.ends_with("dB")))
                     gain.remove_suffix(2);
-                if (!ReadNumber(gain, m_job.audio.gainDb))
-                    return Bad("-af", "not a gain: '" + std::string(parts[0].value) + "'");
+                if (!ReadNumber(gain, m_job.audio.gainDb) || std::fabs(m_job.audio.gainDb) > kMaxGainDb)
+                    return Bad("-af", "not a gain from -200 to +200 dB: '" + std::string(parts[0].value) + "'");
                 i = 1;
                 int softClip = 0;
                 if (i < parts.size() && !parts[i].hasValue) {
@@ -399,8 +441,8 @@ private:
                         return Bad("-af", "channels must be 1 to 8");
                     m_job.audio.channels = n;
                 } else if (kv.key == "lavcresample") {
-                    if (!kv.hasValue || !ReadInteger(kv.value, n) || n <= 0)
-                        return Bad("-af", "lavcresample needs a sample rate");
+                    if (!kv.hasValue || !ReadInRange(kv.value, n, 1, kMaxSampleRate))
+                        return Bad("-af", "lavcresample needs a sample rate from " + RangeText(1, kMaxSampleRate));
                     m_resampleRate = n;
                 } else {
                     return Bad("-af", "unsupported audio filter '" + std::string(filter) + "'");
@@ -412,8 +454,8 @@ private:
 
     Error FrameRate(std::string_view value) {
         Ratio r;
-        if (!ReadRatio(value, r))
-            return Bad("-ofps", "not a frame rate: '" + std::string(value) + "'");
+        if (!ReadRatio(value, r) || r.value() > kMaxFrameRate)
+            return Bad("-ofps", "not a frame rate of at most 1000: '" + std::string(value) + "'");
         // The converter writes 1000 for the Windows Media formats, meaning "keep the source's timestamps";
         // no output of this program is meant to run at a thousand frames a second.
         if (r == Ratio{1000, 1})
@@ -432,20 +474,22 @@ private:
             auto args =
                 eq == std::string_view::npos ? std::vector<std::string_view>{} : Split(filter.substr(eq + 1), ':');
             auto size = [&](int& w, int& h, bool allowFree) {
-                if (args.size() != 2 || !ReadInteger(args[0], w) || !ReadInteger(args[1], h))
+                if (args.size() != 2 || !ReadInRange(args[0], w, -kMaxPixels, kMaxPixels) ||
+                    !ReadInRange(args[1], h, -kMaxPixels, kMaxPixels))
                     return false;
                 auto ok = [&](int d) { return d > 0 || (allowFree && d == ScaleJob::kFreeDimension); };
                 return ok(w) && ok(h) && !(w < 0 && h < 0);
             };
             if (name == "scale") {
                 if (!size(scale.width, scale.height, true))
-                    return Bad("-vf", "scale needs W:H (pixels, or -3 for one of them): '" + std::string(filter) + "'");
+                    return Bad("-vf", "scale needs W:H (1 to 16384 pixels, or -3 for one of them): '" +
+                                          std::string(filter) + "'");
                 haveScale = true;
             } else if (name == "harddup" && args.empty()) {
                 scale.duplicateFrames = true;
             } else if (name == "expand") {
                 if (!size(scale.padWidth, scale.padHeight, false))
-                    return Bad("-vf", "expand needs W:H in pixels: '" + std::string(filter) + "'");
+                    return Bad("-vf", "expand needs W:H (1 to 16384 pixels): '" + std::string(filter) + "'");
             } else {
                 return Bad("-vf", "unsupported video filter '" + std::string(filter) + "'");
             }

@@ -1,10 +1,18 @@
 #pragma once
 
 // The protocol between the converter and its encoder zezozov, included by both sides.
+
+#include <cstddef>
+#include <filesystem>
+#include <string>
 //
 // Reports travel as lines "<code> <value>" on the encoder's standard output; after each one the encoder
-// waits for a reply line ("0", or "1" to stop) on its standard input. The exit status tells the converter a
-// converted file from a failed one.
+// waits for a reply line ("0", or "1" to stop) on its standard input. Every report line is answered, one that
+// doesn't parse with 0. A line in either direction longer than kMaxReportLine is a protocol error that ends the
+// encoder. The exit status tells the converter a converted file from a failed one.
+
+// The longest line either side accepts, line end included.
+inline constexpr std::size_t kMaxReportLine = 4096;
 
 // The codes of the encoder's reports.
 enum NotifyCode : unsigned {
@@ -22,4 +30,14 @@ enum EncoderExitStatus {
     ENCODER_BAD_INPUT = 3,      // the input could not be opened, or holds no video
     ENCODER_FAILED = 4,         // FFmpeg failed while converting
     ENCODER_STOPPED = 5,        // stopped on request (a reply of 1)
+    ENCODER_PROTOCOL_ERROR = 6, // a reply line longer than kMaxReportLine
 };
+
+// Where the encoder writes until the output is complete: ".<name>.zezozov-part<.ext>" beside the output. The
+// extension stays last, so the name still says what the file is. The converter removes it after a run that
+// failed or was stopped, whatever ended the encoder.
+inline std::string PartialOutputPath(const std::string& outputPath) {
+    const std::filesystem::path path(outputPath);
+    const std::string name = "." + path.stem().string() + ".zezozov-part" + path.extension().string();
+    return (path.parent_path() / name).string();
+}

@@ -11,10 +11,26 @@ bool ReportChannel::Report(int code, std::int64_t value) {
     m_reports.flush();
     if (m_repliesEnded)
         return false;
+    if (m_broken)
+        return true;
+    // Read by hand rather than with getline, so that a reply without a line end can't grow without bound.
     std::string reply;
-    if (!std::getline(m_replies, reply)) {
-        m_repliesEnded = true;
-        return false;
+    for (;;) {
+        const int c = m_replies.get();
+        if (c == std::char_traits<char>::eof()) {
+            if (reply.empty()) {
+                m_repliesEnded = true;
+                return false;
+            }
+            break;
+        }
+        if (c == '\n')
+            break;
+        if (reply.size() + 1 >= kMaxReportLine) {
+            m_broken = true;
+            return true;
+        }
+        reply += static_cast<char>(c);
     }
     size_t first = reply.find_first_not_of(" \t\r");
     size_t last = reply.find_last_not_of(" \t\r");

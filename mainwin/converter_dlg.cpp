@@ -21,6 +21,7 @@
 #include "settings/settings_location.h"
 #include "controls/prompts.h"
 #include "controls/skin.h"
+#include "convert/batch_helpers.h"
 #include "convert/encoder_reports.h"
 #include "convert/progress_dialog.h"
 #include "mainwin/about_dlg.h"
@@ -187,7 +188,7 @@ void CConverterDlg::CreateControls() {
     folderLabel->adjustSize(); // fonts here run wider than the template's; a label must not lose letters
     m_outputFolderEdit = new QLineEdit(this);
     SetControlId(m_outputFolderEdit, IDC_OUTPUT_FOLDER);
-    m_outputFolderEdit->setMaxLength(255);
+    // No length limit here: a longer folder is refused with its reason at Convert rather than cut short unseen.
     PlaceInDialogUnits(this, m_outputFolderEdit, 78, 228, 263, 12);
 
     struct PushSpec {
@@ -259,13 +260,16 @@ void CConverterDlg::reject() {
 }
 
 void CConverterDlg::OnConvert() {
-    m_outputFolder = TakeOutputFolder();
+    const std::string folder = TakeOutputFolder();
     m_batch->SetWindowHandle(static_cast<std::int64_t>(winId()));
-    m_batch->Convert(m_outputFolder);
+    // Only a folder the batch accepted becomes the one that is saved.
+    if (m_batch->Convert(folder).folderAccepted)
+        m_outputFolder = folder;
 }
 
 std::string CConverterDlg::TakeOutputFolder() {
-    const QString typed = m_outputFolderEdit->text().left(255);
+    // Taken whole: cut short it would name another folder, which the batch refuses instead.
+    const QString typed = m_outputFolderEdit->text();
     // The batch makes the output folder the current one, so a relative folder would mean a different place
     // every time: it is taken from the home folder, as a file manager would, and shown as such.
     const QString folder = AbsoluteFolder(typed);
@@ -375,10 +379,10 @@ void CConverterDlg::OnChangeFolder() {
         return;
     if (!folder.endsWith(QLatin1Char('/')))
         folder += QLatin1Char('/');
-    if (folder.size() > 255) {
-        // Cut short it would name another folder.
-        m_prompts.MessageBox(this,
-                             tr("The folder %1 can't be used: its path is longer than 255 characters.").arg(folder));
+    const std::string problem = OutputFolderProblem(folder.toStdString());
+    if (!problem.empty()) {
+        m_prompts.MessageBox(
+            this, tr("The output folder %1 can't be used: %2.").arg(folder, QString::fromStdString(problem)));
         return;
     }
     m_outputFolderEdit->setText(folder);

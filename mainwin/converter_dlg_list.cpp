@@ -29,20 +29,23 @@ void CConverterDlg::AddFiles(const QStringList& paths) {
     if (m_probing)
         return;
     m_probing = true;
-    QStringList failed;
+    QList<QPair<QString, QString>> failed; // path and why
     QString startError;
     for (const QString& path : paths) {
         if (!startError.isEmpty()) {
-            failed << path;
+            failed.append({path, tr("The encoder could not be started.")});
             continue;
         }
         const std::string input = QFileInfo(path).absoluteFilePath().toStdString();
         m_batch->SetWindowHandle(static_cast<std::int64_t>(winId()));
-        const ConversionBatch::ProbeResult probe = m_batch->Probe(input, m_outputFolder);
-        if (probe.run.outcome == EncoderProcess::Outcome::CouldNotStart)
+        const ConversionBatch::ProbeResult probe = m_batch->Probe(input);
+        if (probe.run.outcome == EncoderProcess::Outcome::CouldNotStart) {
             startError = probe.run.errorText;
+            failed.append({path, tr("The encoder could not be started.")});
+            continue;
+        }
         if (!probe.accepted) {
-            failed << path;
+            failed.append({path, QString::fromStdString(probe.reason)});
             continue;
         }
         const int number = m_files.fileCount + 1;
@@ -55,8 +58,8 @@ void CConverterDlg::AddFiles(const QStringList& paths) {
     if (!startError.isEmpty())
         m_prompts.MessageBox(this, tr("The encoder %1 could not be started: %2.").arg(m_encoder.Program(), startError),
                              QString(), Prompts::OkButton, Prompts::ErrorIcon);
-    for (const QString& path : failed)
-        m_prompts.MessageBox(this, tr("Load file %1 failed.").arg(path));
+    for (const auto& [path, why] : failed)
+        m_prompts.MessageBox(this, tr("Load file %1 failed.").arg(path) + QLatin1Char('\n') + why);
 }
 
 void CConverterDlg::OnRemove() {

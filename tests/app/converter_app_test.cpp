@@ -166,7 +166,7 @@ private slots:
         m_startupFiles.clear();
 
         QCOMPARE(listed, QStringList({src + "a.avi", src + "b.avi"}));
-        QCOMPARE(prompts.texts(), QStringList{"Load file " + src + "bad.avi failed."});
+        QCOMPARE(prompts.texts(), QStringList{"Load file " + src + "bad.avi failed.\nnot a media file"});
         QCOMPARE(prompts.shown[0].owner == nullptr, false);
     }
 

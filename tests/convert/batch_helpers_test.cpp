@@ -133,3 +133,18 @@ TEST(FormatSeconds, HoursMinutesSeconds) {
 }
 
 } // namespace
+
+TEST(BatchHelpers, NumberedPathsAndUnusableFolders) {
+    EXPECT_EQ(NumberedPath("/out/clip_mp4.avi", 2), "/out/clip_mp4 (2).avi");
+    EXPECT_EQ(NumberedPath("/out.d/clip", 3), "/out.d/clip (3)"); // a dot in a folder is no extension
+    const std::pair<std::string, const char*> folders[] = {
+        {"/home/u/output video/", ""},
+        {"/" + std::string(254, 'x'), ""},
+        {"/" + std::string(255, 'x'), "its path is longer than 255 characters"},
+        {"/home/u/\"quoted\"", "it holds a double quote, which can't be passed to the encoder"},
+        {"/home/u/two\nlines", "it holds a line break, which can't be passed to the encoder"},
+        {"/home/u/cr\r", "it holds a line break, which can't be passed to the encoder"},
+    };
+    for (const auto& [folder, problem] : folders)
+        EXPECT_EQ(OutputFolderProblem(folder), problem) << folder;
+}

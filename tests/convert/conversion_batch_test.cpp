@@ -156,7 +156,12 @@ private slots:
 
         QCOMPARE(m_sink.texts, texts);
         QCOMPARE(m_sink.positions, positions);
-        QCOMPARE(m_sink.messages, QStringList{endMessage});
+        // The scripted positions stop short of the durations, so the message goes on to name those files as
+        // ended early (checked on its own below).
+        QCOMPARE(m_sink.messages.size(), 1);
+        QVERIFY2(
+            m_sink.messages[0].startsWith(endMessage + "\n\nThese files were converted, but their source ended early:"),
+            qPrintable(m_sink.messages[0]));
         QCOMPARE(outcomes(result), Outcomes(durations.size(), FileOutcome::Converted));
         QVERIFY(m_prompts.shown.isEmpty());
         QCOMPARE(m_encoder->Runs().size(), durations.size());
@@ -248,9 +253,10 @@ private slots:
         const BatchResult result = m_batch->Convert(m_tmp->file("src"));
         QCOMPARE(ReadFile(src("a_avi.avi")), std::string("source"));
         QCOMPARE(ReadFile(src("a.avi")), std::string("source"));
+        QCOMPARE(ReadFile(src("a_avi (2).avi")), std::string("converted"));
         QCOMPARE(ReadFile(src("a_avi_avi.avi")), std::string("converted"));
-        QCOMPARE(outcomes(result), (Outcomes{FileOutcome::Failed, FileOutcome::Converted}));
-        QVERIFY(m_sink.messages.value(0).contains("one of the files being converted"));
+        QCOMPARE(outcomes(result), (Outcomes{FileOutcome::Converted, FileOutcome::Converted}));
+        QVERIFY(m_sink.messages.value(0).contains(QString::fromStdString(src("a_avi (2).avi"))));
     }
 
     void refusedBeforeAnythingRuns_data() {
@@ -268,10 +274,181 @@ private slots:
         const std::string folder = m_tmp->file("blocker/sub");
         const BatchResult result = m_batch->Convert(folder);
         QVERIFY(!result.started);
-        QCOMPARE(m_prompts.texts(),
-                 QStringList{message.contains("%1") ? message.arg(QString::fromStdString(folder)) : message});
+        QCOMPARE(m_prompts.texts().size(), 1);
+        const QString expected = message.contains("%1") ? message.arg(QString::fromStdString(folder)) : message;
+        QVERIFY2(m_prompts.texts()[0].startsWith(expected), qPrintable(m_prompts.texts()[0]));
         QCOMPARE(m_sink.started, 0);
         QVERIFY(m_encoder->Runs().isEmpty());
+    }
+
+    // --- naming: nothing the user owns is overwritten or deleted ---------------------------------------------
+
+    // Lists `path` (made with its folder) as a probed 10 s source converted by `scenario`.
+    void listPath(const std::string& path, const std::string& scenario = "produce") {
+        fs::create_directories(fs::path(path).parent_path());
+        WriteFile(path, "source");
+        m_encoder->Script(fs::path(path).filename().string(), scenario);
+        *m_files.ProbeEntry() = {path, 10, 320, 240, 25};
+        m_files.AppendProbed(path);
+    }
+
+    void sameNamesFromThreeFoldersGiveThreeOutputs() {
+        for (const char* folder : {"a", "b", "c"})
+            listPath(src(std::string(folder) + "/clip.mp4"), "produce; echo \"$in\" > \"$out\"");
+        const BatchResult result = m_batch->Convert(out());
+        QCOMPARE(outcomes(result), Outcomes(3, FileOutcome::Converted));
+        // Each output holds its own source; the third no longer overwrites the second.
+        QCOMPARE(ReadFile(out() + "clip.avi"), src("a/clip.mp4") + "\n");
+        QCOMPARE(ReadFile(out() + "clip_mp4.avi"), src("b/clip.mp4") + "\n");
+        QCOMPARE(ReadFile(out() + "clip_mp4 (2).avi"), src("c/clip.mp4") + "\n");
+        QVERIFY2(m_sink.messages.value(0).contains(
+                     QString::fromStdString(out() + "clip_mp4 (2).avi instead of " + out() + "clip_mp4.avi")),
+                 qPrintable(m_sink.messages.value(0)));
+    }
+
+    void oldFilesGoToTheTrash_data() {
+        QTest::addColumn<bool>("trashWorks");
+        QTest::newRow("trash takes it") << true;
+        QTest::newRow("trash can't take it") << false;
+    }
+    void oldFilesGoToTheTrash() {
+        QFETCH(bool, trashWorks);
+        // The user's own b_mp4.avi beside b.avi: the fallback name of b.mp4's output.
+        const std::string data = m_tmp->file("data");
+        fs::create_directories(data);
+        if (!trashWorks)
+            WriteFile(data + "/Trash", "a file where the trash folder would be");
+        qputenv("XDG_DATA_HOME", QByteArray::fromStdString(data));
+        fs::create_directories(out());
+        WriteFile(out() + "b.avi", "user's b.avi");
+        WriteFile(out() + "b_mp4.avi", "user's b_mp4.avi");
+        listPath(src("b.mp4"));
+
+        const BatchResult result = m_batch->Convert(out());
+        qunsetenv("XDG_DATA_HOME");
+        QCOMPARE(outcomes(result), Outcomes{FileOutcome::Converted});
+        QCOMPARE(ReadFile(out() + "b.avi"), std::string("user's b.avi"));
+        if (trashWorks) {
+            QCOMPARE(ReadFile(out() + "b_mp4.avi"), std::string("converted"));
+            QCOMPARE(ReadFile(data + "/Trash/files/b_mp4.avi"), std::string("user's b_mp4.avi"));
+            QVERIFY(ReadFile(data + "/Trash/info/b_mp4.avi.trashinfo").starts_with("[Trash Info]\nPath=" + out()));
+            QVERIFY(m_sink.messages.value(0).contains("These old files were moved to the trash:\n" +
+                                                      QString::fromStdString(out() + "b_mp4.avi")));
+        } else {
+            QCOMPARE(ReadFile(out() + "b_mp4.avi"), std::string("user's b_mp4.avi"));
+            QCOMPARE(ReadFile(out() + "b_mp4 (2).avi"), std::string("converted"));
+        }
+    }
+
+    // --- folders: refused before anything is made ------------------------------------------------------------
+
+    void unusableFoldersAreRefused_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("why");
+        QTest::newRow("256 characters") << QString(256, QLatin1Char('x')) << "its path is longer than 255 characters";
+        QTest::newRow("double quote") << "say \"cheese\""
+                                      << "it holds a double quote";
+        QTest::newRow("line break") << "two\nlines"
+                                    << "it holds a line break";
+    }
+    void unusableFoldersAreRefused() {
+        QFETCH(QString, name);
+        QFETCH(QString, why);
+        listFiles({{"a.avi", 10}});
+        std::string folder = m_tmp->file("made/") + name.toStdString();
+        folder = folder.substr(folder.size() > 256 ? folder.size() - 256 : 0); // the whole path is what counts
+        if (folder.front() != '/')
+            folder = "/" + folder.substr(1);
+        const BatchResult result = m_batch->Convert(folder);
+        QVERIFY(!result.started && !result.folderAccepted);
+        QCOMPARE(m_prompts.texts().size(), 1);
+        QVERIFY2(m_prompts.texts()[0].startsWith("The output folder " + QString::fromStdString(folder) +
+                                                 " can't be used: " + why),
+                 qPrintable(m_prompts.texts()[0]));
+        QVERIFY(!fs::exists(m_tmp->file("made")));
+        QVERIFY(m_encoder->Runs().isEmpty());
+    }
+
+    // --- leftovers and results that can't be trusted ---------------------------------------------------------
+
+    void noPartialFileAfterAFailedOrStoppedRun_data() {
+        QTest::addColumn<QString>("scenario");
+        QTest::addColumn<FileOutcome>("outcome");
+        const QString partial = "printf x > \"$(dirname \"$out\")/.$(basename \"$out\" .avi).zezozov-part.avi\"; ";
+        QTest::newRow("killed") << partial + "kill -9 $$" << FileOutcome::Failed;
+        QTest::newRow("failed") << partial + "fail broken" << FileOutcome::Failed;
+        QTest::newRow("stopped") << partial + "produce; report 6 1; report 6 2" << FileOutcome::Stopped;
+    }
+    void noPartialFileAfterAFailedOrStoppedRun() {
+        QFETCH(QString, scenario);
+        QFETCH(FileOutcome, outcome);
+        listFiles({{"a.avi", 10}}, scenario.toStdString());
+        m_sink.onShow = [this](const QString&) { m_batch->RequestCancel(); };
+        const BatchResult result = m_batch->Convert(out());
+        QCOMPARE(outcomes(result), Outcomes{outcome});
+        QVERIFY(fs::exists(out()));
+        QVERIFY(!fs::exists(out() + ".a.zezozov-part.avi"));
+        QVERIFY(!fs::exists(out() + "a.avi"));
+    }
+
+    void aSourceThatEndsEarlyIsNamed_data() {
+        QTest::addColumn<int>("lastPosition");
+        QTest::addColumn<bool>("warned");
+        QTest::newRow("reaches the end") << 100 << false;
+        QTest::newRow("one second short") << 99 << false;
+        QTest::newRow("2% short") << 98 << false;
+        QTest::newRow("half") << 50 << true;
+    }
+    void aSourceThatEndsEarlyIsNamed() {
+        QFETCH(int, lastPosition);
+        QFETCH(bool, warned);
+        listFiles({{"a.avi", 100}}, "report 6 0; report 6 " + std::to_string(lastPosition) + "; produce");
+        const BatchResult result = m_batch->Convert(out());
+        QCOMPARE(outcomes(result), Outcomes{FileOutcome::Converted});
+        QCOMPARE(result.files[0].endedEarly, warned);
+        QCOMPARE(result.severity, warned ? BatchResult::Severity::Warning : BatchResult::Severity::Information);
+        QCOMPARE(
+            m_sink.messages.value(0).contains(QString::fromStdString(out() + "a.avi: 00:00:50 of " + src("a.avi"))),
+            warned);
+    }
+
+    void longSourcesAreNotCut() {
+        listFiles({{"long.avi", 9 * 3600 + 1}, {"nine.avi", 9 * 3600}});
+        m_batch->Convert(out());
+        QVERIFY2(m_encoder->Runs().value(0).contains(" -endpos 10:0:0 0 "), qPrintable(m_encoder->Runs().value(0)));
+        QVERIFY2(m_encoder->Runs().value(1).contains(" -endpos 9:0:0 0 "), qPrintable(m_encoder->Runs().value(1)));
+    }
+
+    // --- the encoder's report protocol -----------------------------------------------------------------------
+
+    void reportProtocol_data() {
+        QTest::addColumn<QString>("scenario");
+        QTest::addColumn<FileOutcome>("outcome");
+        QTest::addColumn<QString>("error");
+        // Every line is answered: an encoder waiting for a reply to a malformed line must not wait for ever.
+        QTest::newRow("malformed lines answered") << "for l in 'x' '6' '6 a b' ''; do echo \"$l\"; read r; "
+                                                     "[ \"$r\" = 0 ] || exit 9; done; produce"
+                                                  << FileOutcome::Converted << "";
+        QTest::newRow("line without end") << "head -c 100000000 /dev/zero | tr '\\0' x; produce" << FileOutcome::Failed
+                                          << "a report line longer than 4096 bytes";
+        QTest::newRow("long line") << "head -c 5000 /dev/zero | tr '\\0' 7; echo; read r; produce"
+                                   << FileOutcome::Failed << "a report line longer than 4096 bytes";
+    }
+    void reportProtocol() {
+        QFETCH(QString, scenario);
+        QFETCH(FileOutcome, outcome);
+        QFETCH(QString, error);
+        listFiles({{"a.avi", 10}}, scenario.toStdString());
+        const BatchResult result = m_batch->Convert(out());
+        QCOMPARE(outcomes(result), Outcomes{outcome});
+        QVERIFY2(QString::fromStdString(result.files[0].errorText).contains(error), result.files[0].errorText.c_str());
+    }
+
+    void errorTailKeepsTheLast64KiB() {
+        // 200 KiB of diagnostics, then the line that says why.
+        listFiles({{"a.avi", 10}}, "head -c 204800 /dev/zero | tr '\\0' e >&2; echo >&2; fail 'the reason'");
+        const BatchResult result = m_batch->Convert(out());
+        QCOMPARE(result.files[0].errorText, std::string("the reason"));
     }
 
     void probeStartsEveryFileFromNothing() {
@@ -286,7 +463,7 @@ private slots:
         for (const auto& [name, scenario] : files) {
             WriteFile(src(name), "source");
             m_encoder->Script(name, scenario);
-            accepted << m_batch->Probe(src(name), out()).accepted;
+            accepted << m_batch->Probe(src(name)).accepted;
         }
         QCOMPARE(accepted, (QList<bool>{false, false, true}));
         const VideoFileEntry& entry = m_files.entries[0];

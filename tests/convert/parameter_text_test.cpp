@@ -437,3 +437,20 @@ TEST(ParameterText, Split) {
 }
 
 } // namespace
+
+// -endpos follows the source: nine hours up to nine hours, the source's hours rounded up beyond, so a long source
+// is never cut (the worked example's 9:0:0 stays).
+TEST(ParameterText, EndPositionFollowsTheSource) {
+    const std::pair<double, const char*> cases[] = {
+        {0, " -endpos 9:0:0 0 "},          {9 * 3600, " -endpos 9:0:0 0 "},        {9 * 3600 + 1, " -endpos 10:0:0 0 "},
+        {25 * 3600, " -endpos 25:0:0 0 "}, {2147483647, " -endpos 596524:0:0 0 "},
+    };
+    for (const auto& [duration, tail] : cases) {
+        EncoderJob job;
+        job.inputPath = "/in/a.avi";
+        job.outputPath = "/out/a.avi";
+        job.sourceDuration = duration;
+        const ParameterText text = BuildParameterText(ConversionSettings(), job);
+        EXPECT_NE(text.text.find(tail), std::string::npos) << duration << ": " << text.text;
+    }
+}

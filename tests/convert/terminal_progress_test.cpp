@@ -14,7 +14,12 @@ struct Terminal {
 };
 
 FileResult Done(const char* in, FileOutcome outcome, const char* error = "") {
-    return {in, std::string(in) + ".vob", outcome, error};
+    FileResult file;
+    file.inputPath = in;
+    file.outputPath = std::string(in) + ".vob";
+    file.outcome = outcome;
+    file.errorText = error;
+    return file;
 }
 
 TEST(TerminalProgress, OnATerminalOneLineIsRewrittenAtMostTwiceASecond) {

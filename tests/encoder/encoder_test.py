@@ -9,6 +9,7 @@ given by their option.ini keys.
 """
 import json
 import os
+import shutil
 import subprocess
 import sys
 import tempfile
@@ -470,7 +471,26 @@ def test_names(work):
         check(status == 0 and reports[:3] == ["1 2", "2 160", "3 120"], "probe of %r: %r" % (name, reports))
     with open(os.path.join(folder, "a.avi")) as f:
         check(f.read() == "bystander", "the bystander file changed")
+    test_output_is_input(work, source)
     print("names: %d failures" % len(failures))
+
+
+def test_output_is_input(work, source):
+    """An output that is the input itself, however spelled, is refused and the source stays as it was."""
+    same = os.path.join(work, "same")
+    os.mkdir(same)
+    inp = os.path.join(same, "in.avi")
+    shutil.copy(source, inp)
+    os.link(inp, os.path.join(same, "hard.avi"))
+    os.symlink("in.avi", os.path.join(same, "link.avi"))
+    with open(inp, "rb") as f:
+        original = f.read()
+    for out in [inp, os.path.join(same, "..", "same", "in.avi"), os.path.join(same, "hard.avi"),
+                os.path.join(same, "link.avi")]:
+        status, reports, err = run(encoder_args(inp, out, {}))
+        check(status == 2 and "is the input file itself" in err, "output %r: exit %d, %r" % (out, status, err))
+        with open(inp, "rb") as f:
+            check(f.read() == original, "output %r: the source changed" % out)
 
 
 def main():

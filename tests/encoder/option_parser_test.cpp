@@ -225,3 +225,37 @@ TEST(OptionParser, RejectsWhatTheConverterNeverWrites) {
         EXPECT_NE(r.error.find(c.error), std::string::npos) << c.text << " gave: " << r.error;
     }
 }
+
+// Numbers out of range are refused with the option's name, never wrapped into another value (each of these
+// once overflowed, and some reached FFmpeg as a different number or were dropped).
+TEST(OptionParser, RefusesNumbersOutOfRange) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"-lameopts vbr=3:br=80000128", "-lameopts"},
+        {"-lameopts br=2280000", "-lameopts"},
+        {"-endpos 1e300", "-endpos"},
+        {"-endpos 9:0577777777777777777777777777777777777777777777777777777777777777777777777770", "-endpos"},
+        {"-endpos 1000001:0:0", "-endpos"},
+        {"-ofps 500823.000091/23.0000900091", "-ofps"},
+        {"-ofps 9223372036854775807/0.5", "-ofps"},
+        {"-lavcopts aspect=99999999999/0.000000001", "-lavcopts"},
+        {"-lavcopts vbitrate=9223372036854775807", "-lavcopts"},
+        {"-lavcopts abitrate=9223372036854775", "-lavcopts"},
+        {"-lavcopts vrc_buf_size=9223372036854775", "-lavcopts"},
+        {"-lavcopts vqmax=4294967297", "-lavcopts"},
+        {"-xvidencopts bitrate=100000001", "-xvidencopts"},
+        {"-srate 4294967297", "-srate"},
+        {"-af volume=1e308db:0", "-af"},
+        {"-vf scale=4294967936:480", "-vf"},
+    };
+    for (const auto& [options, option] : cases) {
+        const ParseResult r = ParseArguments(Args(std::string("in.avi -o out.avi ") + options + " 0 1"));
+        EXPECT_FALSE(r.ok()) << options;
+        EXPECT_EQ(r.error.rfind(option, 0), 0u) << options << ": " << r.error;
+    }
+    // The edges that are still taken.
+    const ParseResult edge = ParseArguments(
+        Args("in.avi -o out.avi -endpos 1000000:0:0 -lavcopts abitrate=640:vbitrate=100000000 -ofps 1000 0 1"));
+    ASSERT_TRUE(edge.ok()) << edge.error;
+    EXPECT_EQ(edge.job.endSeconds, 3.6e9);
+    EXPECT_EQ(edge.job.audio.bitrate, 640000);
+}

@@ -42,3 +42,18 @@ TEST(ReportChannel, ReportsCarryCodeAndValue) {
     channel.Report(NOTIFY_DURATION, 0);
     EXPECT_EQ(out.str(), "1 5400\n2 720\n3 576\n4 299700300\n1 0\n");
 }
+
+// A reply line longer than the protocol allows is a stop, and the channel stays broken: it reads no further.
+TEST(ReportChannel, OverlongReplyBreaksTheProtocol) {
+    std::istringstream in(std::string(5000, '0') + "\n0\n");
+    std::ostringstream out;
+    ReportChannel channel(in, out);
+    EXPECT_TRUE(channel.Report(NOTIFY_POSITION, 1));
+    EXPECT_TRUE(channel.Broken());
+    EXPECT_TRUE(channel.Report(NOTIFY_POSITION, 2));
+
+    std::istringstream justFits(std::string(kMaxReportLine - 2, ' ') + "1\n");
+    ReportChannel fits(justFits, out);
+    EXPECT_TRUE(fits.Report(NOTIFY_POSITION, 3));
+    EXPECT_FALSE(fits.Broken());
+}

@@ -1,5 +1,6 @@
 #include <deque>
 
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -64,7 +65,10 @@ private slots:
                                        "Total time:00:04:30;Elapsed time:00:00:45;Finished 16.6%",
                                        "Total time:00:02:00;Elapsed time:00:01:30;Finished 75.0%"}));
         QCOMPARE(m_bars, (QList<int>{0, 166, 750}));
-        QCOMPARE(f->prompts.texts(), QStringList{"Mission accomplished! Total Time:00:02:00"});
+        // The scripted positions stop short of the sources' 300 s: the message names both as ended early.
+        QCOMPARE(f->prompts.texts().size(), 1);
+        QVERIFY(f->prompts.texts()[0].startsWith(
+            "Mission accomplished! Total Time:00:02:00\n\nThese files were converted, but their source ended early:"));
         // Shown while the main window is still disabled, the box belongs to the progress window.
         QCOMPARE(f->prompts.shown[0].owner, progress());
         QVERIFY(disabledDuringBatch && stayedOpen);
@@ -135,6 +139,29 @@ private slots:
         QCOMPARE(QString::fromStdString(f->dlg->outputFolder()), folderEdit()->text());
         QVERIFY(QFile::exists(home + "/" + underHome + (underHome.endsWith('/') ? "" : "/") + "a.avi"));
         QCOMPARE(f->encoder.Runs().size(), 3); // one probe, two conversions
+    }
+
+    // A folder the batch refuses is not created, not saved, and doesn't stop files from being added.
+    void refusedFolderIsNeitherMadeNorKept_data() {
+        QTest::addColumn<QString>("tail");
+        QTest::newRow("300 characters") << QString(300, QLatin1Char('y'));
+        QTest::newRow("double quote") << "a \"b\"";
+    }
+    void refusedFolderIsNeitherMadeNorKept() {
+        QFETCH(QString, tail);
+        const std::string kept = f->dlg->outputFolder();
+        const QString folder = QString::fromStdString(f->tmp.file("refused/")) + tail;
+        folderEdit()->setText(folder);
+        QCOMPARE(folderEdit()->text(), folder); // typed in whole, not cut short unseen
+        f->AddThroughPicker({f->Source("a.avi", 10)});
+        QCOMPARE(f->list()->RowCount(), 1);
+        convert();
+        QCOMPARE(f->prompts.texts().size(), 1);
+        QVERIFY2(f->prompts.texts()[0].startsWith("The output folder " + folder + " can't be used: "),
+                 qPrintable(f->prompts.texts()[0]));
+        QCOMPARE(f->dlg->outputFolder(), kept);
+        QVERIFY(!QFileInfo::exists(QString::fromStdString(f->tmp.file("refused"))));
+        QCOMPARE(f->encoder.Runs().size(), 1); // the probe only
     }
 };
 

@@ -138,19 +138,22 @@ private slots:
                                 f->Unreadable("4.avi"), f->Source("5.avi", 10)};
         f->AddThroughPicker(files);
         QCOMPARE(f->Paths(), (QStringList{files[0], files[2], files[4]}));
-        QCOMPARE(f->prompts.texts(), (QStringList{QStringLiteral("Load file %1 failed.").arg(files[1]),
-                                                  QStringLiteral("Load file %1 failed.").arg(files[3])}));
+        QCOMPARE(f->prompts.texts(), (QStringList{f->UnreadableRefusal(files[1]), f->UnreadableRefusal(files[3])}));
         QCOMPARE(f->dlg->files().totalDuration, 30.0);
     }
 
     void aProbeThatSaysNothingRejectsTheFile_data() {
         QTest::addColumn<QString>("scenario");
-        QTest::newRow("no report at all") << "";
-        QTest::newRow("crash after the duration") << "report 1 50; kill -9 $$";
-        QTest::newRow("no frame rate") << "report 1 50; report 2 320; report 3 240";
+        QTest::addColumn<QString>("why");
+        const QString silent = "The encoder gave no playing time, frame size or frame rate for it.";
+        QTest::newRow("no report at all") << "" << silent;
+        QTest::newRow("crash after the duration") << "report 1 50; kill -9 $$"
+                                                  << "the encoder crashed";
+        QTest::newRow("no frame rate") << "report 1 50; report 2 320; report 3 240" << silent;
     }
     void aProbeThatSaysNothingRejectsTheFile() {
         QFETCH(QString, scenario);
+        QFETCH(QString, why);
         // A good file first, so an entry with facts exists that a silent probe might inherit.
         const QString good = f->Source("good.avi", 40);
         f->AddThroughPicker({good});
@@ -161,7 +164,7 @@ private slots:
         const QString silent = QString::fromStdString(f->tmp.file("src/silent.avi"));
         f->AddThroughPicker({silent});
         QCOMPARE(f->list()->RowCount(), 0);
-        QCOMPARE(f->prompts.texts(), QStringList{QStringLiteral("Load file %1 failed.").arg(silent)});
+        QCOMPARE(f->prompts.texts(), QStringList{f->Refusal(silent, why)});
         QCOMPARE(f->dlg->files().totalDuration, 0.0);
     }
 
@@ -173,7 +176,22 @@ private slots:
         const QStringList texts = f->prompts.texts();
         QCOMPARE(texts.size(), 3);
         QVERIFY2(texts[0].contains(QString::fromStdString(f->tmp.file("zezozov"))), qPrintable(texts[0]));
-        QCOMPARE(texts[1], QStringLiteral("Load file %1 failed.").arg(files[0]));
+        QCOMPARE(texts[1], f->Refusal(files[0], "The encoder could not be started."));
+        QCOMPARE(f->encoder.Runs().size(), 0);
+    }
+
+    // A path that can't reach the encoder is refused with its reason, before any encoder runs.
+    void unsafePathsAreRefusedWithTheirReason() {
+        const QStringList files{f->Source("say \"hi\".avi", 10), f->Source("two\nlines.avi", 10),
+                                f->Source(std::string(260 - f->tmp.file("src/").size(), 'z') + ".avi", 10)};
+        f->AddThroughPicker(files);
+        QCOMPARE(f->list()->RowCount(), 0);
+        QCOMPARE(f->prompts.texts(),
+                 (QStringList{f->Refusal(files[0], "The path " + files[0] +
+                                                       " holds a double quote, which can't be passed to the encoder."),
+                              f->Refusal(files[1], "The path " + files[1] +
+                                                       " holds a line break, which can't be passed to the encoder."),
+                              f->Refusal(files[2], "The path " + files[2] + " is longer than 255 characters.")}));
         QCOMPARE(f->encoder.Runs().size(), 0);
     }
 
@@ -200,7 +218,7 @@ private slots:
         QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(target, &drop);
         QCOMPARE(f->Paths(), QStringList{files[0]});
-        QCOMPARE(f->prompts.texts(), QStringList{QStringLiteral("Load file %1 failed.").arg(files[1])});
+        QCOMPARE(f->prompts.texts(), QStringList{f->UnreadableRefusal(files[1])});
     }
 
     void commandsWaitWhileAProbeRuns() {

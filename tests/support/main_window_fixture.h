@@ -37,11 +37,17 @@ struct MainWindowFixture {
                                  std::to_string(static_cast<long long>(fps * 10000000)));
         return QString::fromStdString(tmp.file("src/" + name));
     }
-    // A source the encoder can't read.
+    // A source the encoder can't read; it says why in UnreadableReason(path).
     QString Unreadable(const std::string& name) {
         WriteFile(tmp.file("src/" + name), "not a video");
-        encoder.Script(name, "report 1 0; exit 3");
+        encoder.Script(name, "echo \"zezozov: $in: no video stream\" >&2; report 1 0; exit 3");
         return QString::fromStdString(tmp.file("src/" + name));
+    }
+    static QString Refusal(const QString& path, const QString& why) {
+        return QStringLiteral("Load file %1 failed.\n%2").arg(path, why);
+    }
+    static QString UnreadableRefusal(const QString& path) {
+        return Refusal(path, QStringLiteral("zezozov: %1: no video stream").arg(path));
     }
 
     QStringList AddThroughPicker(const QStringList& files) {
