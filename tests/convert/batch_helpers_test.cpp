@@ -41,6 +41,7 @@ TEST(MakeOutputPath, NamesOnARealFolder) {
         {folder, "clip.AVI", FORMAT_ASF, folder + "/clip.asf"},
         // A dot in a folder name is no extension.
         {folder, "/a.b/noext", FORMAT_DVD, folder + "/noext_.vob"},
+        {folder, "/a.b/fresh", FORMAT_DVD, folder + "/fresh.vob"},
         {folder + "/x.y", "/in/fresh", FORMAT_AVI, folder + "/x.y/fresh.avi"},
     };
     for (const Case& c : cases)
@@ -60,6 +61,7 @@ TEST(LetterboxSpare, RoomAtTheSidesOrAboveAndBelow) {
         {0, FORMAT_DVD, 1, 0, 640, 480, 0, 0},
         {1, FORMAT_AVI, 0, 0, 640, 480, 0, 0}, // "Original": nothing to fit into
         {1, FORMAT_AVI, 0, 19, 0, 480, 0, 0},  // size never reported
+        {1, FORMAT_AVI, 0, 19, 640, 0, 0, 0},
         {1, FORMAT_AVI, 0, 19, 2147483647, 1, -2147483647 - 1, 576},
     };
     for (const Case& c : cases) {
@@ -123,10 +125,8 @@ TEST_F(EnsureFolderTest, FailsWhereALevelCannotBeMadeOrEntered) {
 
 TEST(FormatSeconds, HoursMinutesSeconds) {
     const std::pair<std::int64_t, const char*> cases[] = {
-        {59, "00:00:59"},
-        {3725, "01:02:05"},
-        {86399, "23:59:59"},
-        {360000, "100:00:00"},
+        {0, "00:00:00"},    {59, "00:00:59"},    {3600, "01:00:00"},
+        {3725, "01:02:05"}, {86399, "23:59:59"}, {360000, "100:00:00"},
     };
     for (const auto& [seconds, text] : cases)
         EXPECT_EQ(FormatSeconds(seconds), text) << seconds;
@@ -138,6 +138,7 @@ TEST(BatchHelpers, NumberedPathsAndUnusableFolders) {
     EXPECT_EQ(NumberedPath("/out/clip_mp4.avi", 2), "/out/clip_mp4 (2).avi");
     EXPECT_EQ(NumberedPath("/out.d/clip", 3), "/out.d/clip (3)"); // a dot in a folder is no extension
     const std::pair<std::string, const char*> folders[] = {
+        {"/home/u/output video/", ""},
         {"/" + std::string(254, 'x'), ""},
         {"/" + std::string(255, 'x'), "its path is longer than 255 characters"},
         {"/home/u/\"quoted\"", "it holds a double quote, which can't be passed to the encoder"},

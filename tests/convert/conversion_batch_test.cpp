@@ -394,6 +394,7 @@ private slots:
     void aSourceThatEndsEarlyIsNamed_data() {
         QTest::addColumn<int>("lastPosition");
         QTest::addColumn<bool>("warned");
+        QTest::newRow("reaches the end") << 100 << false;
         QTest::newRow("one second short") << 99 << false;
         QTest::newRow("2% short") << 98 << false;
         QTest::newRow("half") << 50 << true;
@@ -412,9 +413,10 @@ private slots:
     }
 
     void longSourcesAreNotCut() {
-        listFiles({{"long.avi", 9 * 3600 + 1}}); // the nine-hour edge is in the parameter text's test
+        listFiles({{"long.avi", 9 * 3600 + 1}, {"nine.avi", 9 * 3600}});
         m_batch->Convert(out());
         QVERIFY2(m_encoder->Runs().value(0).contains(" -endpos 10:0:0 0 "), qPrintable(m_encoder->Runs().value(0)));
+        QVERIFY2(m_encoder->Runs().value(1).contains(" -endpos 9:0:0 0 "), qPrintable(m_encoder->Runs().value(1)));
     }
 
     // --- the encoder's report protocol -----------------------------------------------------------------------

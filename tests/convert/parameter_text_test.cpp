@@ -67,84 +67,139 @@ TEST(ParameterText, WorkedExample) {
               "volume=+0db:0:channels=2 -ofps 25.000000 -endpos 9:0:0 0 3146290");
 }
 
-// The defaults changed by "Key=value;Key=value", in option.ini's key names.
-ConversionSettings With(const std::string& changes) {
-    ConversionSettings s = Defaults();
-    std::size_t from = 0;
-    while (from < changes.size()) {
-        const std::size_t to = std::min(changes.find(';', from), changes.size());
-        const std::string change = changes.substr(from, to - from);
-        const std::size_t eq = change.find('=');
-        EXPECT_TRUE(ApplySetting(s, change.substr(0, eq), change.substr(eq + 1))) << change;
-        from = to + 1;
-    }
-    return s;
-}
-
 // One pinned text per format block and codec choice; the frame rate and filter follow the block.
 TEST(ParameterText, FormatBlocks) {
     const std::string wmTail = " -sws 2 -af volume=+0db:0:channels=2 -srate 44100 -ofps 1000.000000";
     const std::string certify = " -of lavf -lavfopts i_certify_that_my_video_stream_does_not_use_b_frames:format=";
     const std::string mpg = " -of lavf -lavfopts format=mpg:i_certify_that_my_video_stream_does_not_use_b_frames";
-    const std::pair<const char*, std::string> cases[] = {
-        {"AVI audio codec=1;AVI quality=8;Volume=12", // avi ac3 + mpeg4
+    struct Case {
+        const char* name;
+        std::function<void(ConversionSettings&)> change;
+        std::string expected; // everything between the head and the tail
+    };
+    const Case cases[] = {
+        {"avi ac3 + mpeg4",
+         [](auto& s) {
+             s.aviAudioCodec = 1;
+             s.aviQuality = 8;
+             s.volume = 12;
+         },
          " -oac lavc -ovc lavc -lavcopts "
          "acodec=ac3:abitrate=224:vcodec=mpeg4:vbitrate=2500:vhq:vqmin=1:vqmax=31:autoaspect=1 -ffourcc DX50" +
              kAviTail + " -af volume=-8db:0:channels=6:lavcresample=44100 -srate 44100 -ofps 25.000000"},
-        {"AVI video codec=1;AVI quality=0;AVI frame rate=2", // avi mp3 + xvid
+        {"avi mp3 + xvid",
+         [](auto& s) {
+             s.aviVideoCodec = 1;
+             s.aviQuality = 0;
+             s.aviFrameRate = 2;
+         },
          " -oac mp3lame -ovc xvid -lameopts vbr=3:br=64:mode=3 -xvidencopts bitrate=384:autoaspect=1" + kAviTail +
              " -af volume=+0db:0:channels=2 -ofps 20.000000"},
-        {"Output format=4;Xvid audio codec=1;Volume=40", // xvid ac3 ignores the avi codecs
+        {"xvid ac3 ignores the avi codecs",
+         [](auto& s) {
+             s.outputFormat = FORMAT_XVID;
+             s.xvidAudioCodec = 1;
+             s.volume = 40;
+         },
          " -oac lavc -ovc xvid -lavcopts acodec=ac3:abitrate=128 -xvidencopts bitrate=1000:autoaspect=1" + kAviTail +
              " -af volume=+20db:0:channels=6:lavcresample=44100 -srate 44100 -ofps 25.000000"},
-        {"Output format=3;AVI video codec=1;AVI audio codec=1", // zodi ignores the avi codecs
+        {"zodi ignores the avi codecs",
+         [](auto& s) {
+             s.outputFormat = FORMAT_ZODI;
+             s.aviVideoCodec = 1;
+             s.aviAudioCodec = 1;
+         },
          " -oac mp3lame -ovc lavc -lameopts vbr=3:br=128:mode=3 -lavcopts "
          "vcodec=mpeg4:vbitrate=1000:vhq:vqmin=1:vqmax=31:autoaspect=1 -ffourcc DX50" +
              kAviTail + " -af volume=+0db:0:channels=2 -ofps 25.000000"},
-        {"Output format=1;MPEG aspect ratio=2",
+        {"mpeg1",
+         [](auto& s) {
+             s.outputFormat = FORMAT_MPEG1;
+             s.mpegAspectRatio = 2;
+         },
          " -af volume=+0db:0:channels=2:lavcresample=44100 -srate 44100 -oac lavc -ovc lavc -lavcopts "
          "vcodec=mpeg1video:keyint=18:vrc_buf_size=327:vrc_minrate=1000:vbitrate=1000:vrc_maxrate=1000:acodec=mp2:"
          "abitrate=192:autoaspect=1:aspect=16/9" +
              mpg + " -ofps 25.000000"},
-        {"Output format=2;MPEG aspect ratio=3;MPEG frame rate=4;MPEG resolution=15",
+        {"mpeg2",
+         [](auto& s) {
+             s.outputFormat = FORMAT_MPEG2;
+             s.mpegAspectRatio = 3;
+             s.mpegFrameRate = 4;
+             s.mpegResolution = 15;
+         },
          " -oac lavc -ovc lavc -lavcopts "
          "vcodec=mpeg2video:keyint=18:vrc_buf_size=1835:vrc_maxrate=9400:vbitrate=2000:acodec=mp2:abitrate=160:"
          "autoaspect=1:aspect=2.21/1" +
              mpg +
              " -af volume=+0db:0:channels=2:lavcresample=44100 -srate 44100 -ofps 30000/1001 -vf "
              "scale=640:480,harddup"},
-        {"Output format=5;TV mode=1;MPEG1 quality=0;DVD aspect ratio=1", // vcd pal
+        {"vcd pal",
+         [](auto& s) {
+             s.outputFormat = FORMAT_VCD;
+             s.tvMode = 1;
+             s.mpeg1Quality = 0;
+             s.dvdAspectRatio = 1;
+         },
          " -oac lavc -ovc lavc -of mpeg -lavcopts "
          "vcodec=mpeg1video:keyint=15:vrc_buf_size=327:vrc_minrate=512:vbitrate=512:vrc_maxrate=512:acodec=mp2:"
          "abitrate=96:autoaspect=1:aspect=16/9 -mpegopts format=xvcd -af volume=+0db:0:channels=2:lavcresample=44100 "
          "-srate 44100 -ofps 25.000000 -vf scale=352:288,harddup"},
-        {"Output format=6;SVCD quality=0;DVD aspect ratio=1", // svcd ntsc: the peak rate lies halfway to 2500
+        {"svcd ntsc: the peak rate lies halfway to 2500",
+         [](auto& s) {
+             s.outputFormat = FORMAT_SVCD;
+             s.svcdQuality = 0;
+             s.dvdAspectRatio = 1;
+         },
          " -oac lavc -ovc lavc -of mpeg -lavcopts "
          "vcodec=mpeg2video:keyint=18:vrc_buf_size=917:vrc_minrate=600:vrc_maxrate=1650:vbitrate=800:acodec=mp2:"
          "abitrate=128:autoaspect=1:aspect=16/9 -mpegopts format=xsvcd -af "
          "volume=+0db:0:channels=2:lavcresample=44100 -srate 44100 -ofps 30000/1001 -vf scale=480:480,harddup"},
-        // dvd: any tv mode but 0 is pal, any codec but 0 is mp2
-        {"Output format=7;TV mode=7;DVD audio codec=-1;DVD quality=0;DVD aspect ratio=0;Volume=0",
+        {"dvd: any tv mode but 0 is pal, any codec but 0 is mp2",
+         [](auto& s) {
+             s.outputFormat = FORMAT_DVD;
+             s.tvMode = 7;
+             s.dvdAudioCodec = -1;
+             s.dvdQuality = 0;
+             s.dvdAspectRatio = 0;
+             s.volume = 0;
+         },
          " -oac lavc -ovc lavc -of mpeg -lavcopts "
          "vcodec=mpeg2video:keyint=15:vrc_buf_size=1835:vrc_maxrate=9400:vbitrate=800:acodec=mp2:abitrate=112:"
          "autoaspect=1:aspect=4/3 -mpegopts format=dvd -af volume=-20db:0:lavcresample=48000 -srate 48000 "
          "-ofps 25.000000 -vf scale=720:576,harddup"},
-        {"Output format=8;WMV audio codec=1;ASF audio codec=0;AVI resolution=17",
+        {"wmv",
+         [](auto& s) {
+             s.outputFormat = FORMAT_WMV;
+             s.wmvAudioCodec = 1;
+             s.asfAudioCodec = 0;
+             s.aviResolution = 17;
+         },
          " -oac lavc -ovc lavc -lavcopts vcodec=wmv2:acodec=wmav2:vqscale=16:abitrate=128:autoaspect=1" + certify +
              "wmv" + wmTail + " -vf scale=640:480,harddup"},
-        {"Output format=9;ASF video codec=1;ASF audio codec=0;WMV audio codec=1",
+        {"asf",
+         [](auto& s) {
+             s.outputFormat = FORMAT_ASF;
+             s.asfVideoCodec = 1;
+             s.asfAudioCodec = 0;
+             s.wmvAudioCodec = 1;
+         },
          " -oac lavc -ovc lavc -lavcopts vcodec=msmpeg4v2:acodec=wmav1:vqscale=16:abitrate=128:autoaspect=1" + certify +
              "asf" + wmTail},
-        {"Output format=10", " -ofps 1000.000000"}, // no such format
+        {"no such format", [](auto& s) { s.outputFormat = 10; }, " -ofps 1000.000000"},
     };
-    for (const auto& [changes, expected] : cases)
-        EXPECT_EQ(Convert(With(changes)), kHead + expected + kTail) << changes;
+    for (const Case& c : cases) {
+        ConversionSettings s = Defaults();
+        c.change(s);
+        EXPECT_EQ(Convert(s), kHead + c.expected + kTail) << c.name;
+    }
 }
 
 TEST(ParameterText, WindowsMediaQuantiser) {
     // Positions past the ladder give no bit rates but still shift the quantiser.
     const std::pair<int, const char*> cases[] = {
         {0, "vqscale=29:abitrate=64"},
+        {8, "vqscale=9:abitrate=224"},
         {21, "vqscale=-23:abitrate=0"},
         {-1, "vqscale=31:abitrate=0"},
     };
@@ -167,21 +222,27 @@ TEST(ParameterText, FrameRateOption) {
     const Case cases[] = {
         // The source's own rate under the AVI family: kept between 14.985 and 60; NTSC rates as exact fractions.
         {FORMAT_AVI, 0, 12, "15000/1001"},
+        {FORMAT_XVID, 0, 60, "60.000000"},
         {FORMAT_ZODI, 0, 61, "30.000000"},
         {FORMAT_AVI, 0, 29.970005, "30000/1001"},
         {FORMAT_AVI, 0, 29.97002, "29.970020"},
         {FORMAT_AVI, 3, 25, "24000/1001"},
+        {FORMAT_AVI, 5, 50, "25.000000"},
         {FORMAT_AVI, -1, 25, "30.000000"},
         // Plain MPEG snaps the source's rate.
         {FORMAT_MPEG1, 0, 23.9, "24000/1001"},
+        {FORMAT_MPEG1, 0, 24.9, "24.000000"},
         {FORMAT_MPEG2, 0, 26.5, "25.000000"},
         {FORMAT_MPEG1, 0, 29.5, "30000/1001"},
+        {FORMAT_MPEG1, 0, 30, "30.000000"},
         {FORMAT_MPEG2, 4, 25, "30000/1001"},
+        {FORMAT_MPEG2, 6, 25, "30.000000"},
         // The disc formats follow the TV mode, whatever the source; Windows Media keeps the source's timestamps.
         {FORMAT_VCD, 0, 25, "24000/1001"},
         {FORMAT_SVCD, 0, 25, "30000/1001"},
         {FORMAT_DVD, 2, 30, "25.000000"},
         {FORMAT_ASF, 3, 30, "1000.000000"},
+        {-1, 0, 30, "1000.000000"},
     };
     for (const Case& c : cases) {
         ConversionSettings s = Defaults();
@@ -203,7 +264,9 @@ TEST(ParameterText, VideoFilter) {
     const Case cases[] = {
         {19, 100, 0, " -vf scale=-3:576,harddup,expand=720:576"},
         {17, 0, 50, " -vf scale=640:-3,harddup,expand=640:480"},
+        {19, -48, 36, " -vf scale=720:-3,harddup,expand=720:576"},
         {19, 240, -288, " -vf scale=-3:576,harddup,expand=720:576"},
+        {17, 0, 0, " -vf scale=640:480,harddup"},
         {17, -3, -4, " -vf scale=640:480,harddup"},
         {0, 0, 0, ""},
     };
@@ -244,15 +307,20 @@ TEST(ParameterText, NothingCarriesOverBetweenTwoTexts) {
 }
 
 TEST(ParameterText, ProbeTailCarriesModeAndSignedHandle) {
-    const std::pair<std::int64_t, std::string> cases[] = {{-2, " -endpos 9:0:0 1 -2"},
-                                                          {94489280512, " -endpos 9:0:0 0 94489280512"}};
-    for (const auto& [handle, tail] : cases) {
-        EncoderJob job = Job();
-        job.probeOnly = handle < 0;
-        job.windowHandle = handle;
-        const std::string text = BuildParameterText(Defaults(), job).text;
-        EXPECT_EQ(text.substr(text.size() - tail.size()), tail);
-    }
+    ConversionSettings s = Defaults();
+    s.aviFrameRate = 5;
+    EncoderJob job = Job();
+    job.probeOnly = 1;
+    job.windowHandle = -2;
+    EXPECT_EQ(BuildParameterText(s, job).text,
+              kHead +
+                  " -oac mp3lame -ovc lavc -lameopts vbr=3:br=128:mode=3 -lavcopts "
+                  "vcodec=mpeg4:vbitrate=1000:vhq:vqmin=1:vqmax=31:autoaspect=1 -ffourcc DX50" +
+                  kAviTail + " -af volume=+0db:0:channels=2 -ofps 25.000000 -endpos 9:0:0 1 -2");
+    job.probeOnly = 0;
+    job.windowHandle = 94489280512;
+    const std::string text = BuildParameterText(s, job).text;
+    EXPECT_EQ(text.substr(text.size() - 28), " -endpos 9:0:0 0 94489280512");
 }
 
 TEST(ParameterText, LadderTextsAgreeWithTheEncoderRates) {
@@ -281,11 +349,9 @@ TEST(ParameterText, AspectText) {
         const char* text;
     };
     const Case cases[] = {
-        // The positions the pinned texts don't reach: the first, and out of range.
-        {FORMAT_MPEG1, 0, 1, "1/1"},
-        {FORMAT_MPEG1, -1, 1, "1/1"},
-        {FORMAT_VCD, 3, 0, "4/3"},
-        {FORMAT_DVD, 1, -5, "4/3"},
+        {FORMAT_MPEG1, 0, 1, "1/1"}, {FORMAT_MPEG2, 3, 0, "2.21/1"}, {FORMAT_MPEG1, -1, 1, "1/1"},
+        {FORMAT_VCD, 3, 0, "4/3"},   {FORMAT_SVCD, 0, 1, "16/9"},    {FORMAT_DVD, 1, -5, "4/3"},
+        {FORMAT_AVI, 1, 1, ""},
     };
     for (const Case& c : cases) {
         ConversionSettings s;
@@ -303,9 +369,9 @@ TEST(ParameterText, FrameSize) {
         int width, height;
     };
     const Case cases[] = {
-        // The disc formats' sizes are pinned in FormatBlocks.
         {FORMAT_AVI, 13, 480, 272}, {FORMAT_MPEG1, 13, 480, 480}, {FORMAT_WMV, 19, 720, 576},
         {FORMAT_AVI, 20, 0, 0},     {FORMAT_MPEG1, 18, 0, 0},     {FORMAT_ASF, -1, 0, 0},
+        {FORMAT_VCD, 1, 352, 288},  {FORMAT_SVCD, 0, 480, 480},   {FORMAT_DVD, 3, 720, 576},
     };
     for (const Case& c : cases) {
         ConversionSettings s;
@@ -376,10 +442,8 @@ TEST(ParameterText, Split) {
 // is never cut (the worked example's 9:0:0 stays).
 TEST(ParameterText, EndPositionFollowsTheSource) {
     const std::pair<double, const char*> cases[] = {
-        {0, " -endpos 9:0:0 0 "},
-        {9 * 3600, " -endpos 9:0:0 0 "},
-        {9 * 3600 + 1, " -endpos 10:0:0 0 "},
-        {2147483647, " -endpos 596524:0:0 0 "},
+        {0, " -endpos 9:0:0 0 "},          {9 * 3600, " -endpos 9:0:0 0 "},        {9 * 3600 + 1, " -endpos 10:0:0 0 "},
+        {25 * 3600, " -endpos 25:0:0 0 "}, {2147483647, " -endpos 596524:0:0 0 "},
     };
     for (const auto& [duration, tail] : cases) {
         EncoderJob job;

@@ -17,15 +17,6 @@ std::vector<std::string> Command(const std::string& text) {
 
 } // namespace
 
-TEST(FfmpegCommand, TheAviTextWhole) {
-    const std::vector<std::string> expected =
-        Args("ffmpeg -nostdin -hide_banner -loglevel error -progress pipe:1 -nostats -y -i file:in.mpg "
-             "-map 0:v:0 -map 0:a:0? -vf crop=trunc(iw/2)*2:trunc(ih/2)*2 -c:v mpeg4 -b:v 1000000 -mbd rd "
-             "-qmin 1 -qmax 31 -tag:v DX50 -pix_fmt yuv420p -r 25/1 -fps_mode cfr -c:a libmp3lame -b:a 128000 "
-             "-abr 1 -ac 2 -sn -dn -t 32400 -f avi file:part.avi");
-    EXPECT_EQ(Command(kAviText), expected);
-}
-
 // Each row: a parameter text (after "in -o out"), option pairs the command must hold, and options it must not.
 TEST(FfmpegCommand, OptionMapping) {
     struct Case {
@@ -45,20 +36,16 @@ TEST(FfmpegCommand, OptionMapping) {
          "-af volume=-8db:0:channels=6:lavcresample=44100 -srate 44100",
          "-c:v libxvid -b:v 1000000 -c:a ac3 -ac 6 -ar 44100 -af volume=-8dB",
          {"-tag:v", "-mbd"}},
+        // Codecs, containers, sizes, rates and channels are read back from real output by the encoder test; here
+        // what ffprobe does not show.
         {"-oac lavc -ovc lavc -lavcopts vcodec=mpeg1video:keyint=18:vrc_buf_size=327:vrc_minrate=1152:vbitrate=1152:"
-         "vrc_maxrate=1152:acodec=mp2:abitrate=224:autoaspect=1:aspect=4/3 -of mpeg -mpegopts format=xvcd "
-         "-ofps 24000/1001",
-         "-c:v mpeg1video -g 18 -bufsize 327000 -minrate 1152000 -maxrate 1152000 -aspect 4:3 -r 24000/1001 -fps_mode "
-         "cfr -f vcd -packetsize 2324 -muxrate 1411200 -muxpreload 0.44 -c:a mp2",
+         "vrc_maxrate=1152:acodec=mp2:abitrate=224:autoaspect=1:aspect=4/3 -of mpeg -mpegopts format=xvcd",
+         "-g 18 -bufsize 327000 -minrate 1152000 -maxrate 1152000 -aspect 4:3 -muxrate 1411200 -muxpreload 0.44",
          {"-scan_offset"}},
         {"-oac lavc -ovc lavc -of mpeg -lavcopts vcodec=mpeg2video:keyint=15:vrc_buf_size=917:vrc_minrate=600:"
          "vrc_maxrate=1650:vbitrate=800:acodec=mp2:abitrate=128:autoaspect=1:aspect=16/9 -mpegopts format=xsvcd",
          "-f svcd -scan_offset 1 -maxrate 1650000 -minrate 600000 -g 15 -aspect 16:9",
          {"-muxrate"}},
-        {"-oac lavc -ovc lavc -of mpeg -lavcopts vcodec=mpeg2video:acodec=ac3:aspect=16/9 -mpegopts format=dvd "
-         "-af volume=+0db:0:lavcresample=48000 -srate 48000",
-         "-f dvd -packetsize 2048 -ar 48000 -c:a ac3",
-         {"-ac"}},
         {"-oac lavc -ovc lavc -lavcopts vcodec=mpeg2video:aspect=2.21/1 -of lavf -lavfopts format=mpg",
          "-aspect 221:100 -f mpeg",
          {}},
@@ -67,10 +54,6 @@ TEST(FfmpegCommand, OptionMapping) {
          "-of lavf -lavfopts i_certify_that_my_video_stream_does_not_use_b_frames:format=wmv -ofps 1000.000000",
          "-c:v wmv2 -q:v 19 -c:a wmav1 -f asf -fps_mode passthrough",
          {"-r", "-b:v"}},
-        {"-oac lavc -ovc lavc -lavcopts vcodec=msmpeg4:acodec=wmav2 -of lavf -lavfopts format=asf",
-         "-c:v msmpeg4 -c:a wmav2 -f asf",
-         {"-fps_mode"}},
-        {"-ovc lavc -lavcopts vcodec=msmpeg4v2 -ofps 30000/1001", "-c:v msmpeg4v2 -r 30000/1001", {"-f", "-t"}},
         {"-ovc lavc -ofps 29.970030", "-r 2997003/100000", {}},
         {"-ovc lavc -endpos 1:30", "-t 90", {}},
         // Without -oac there is no audio at all.
@@ -86,12 +69,6 @@ TEST(FfmpegCommand, OptionMapping) {
             EXPECT_FALSE(Has(args, option)) << c.options << ": has " << option;
         EXPECT_NE(Has(args, "-c:a"), Has(args, "-an")) << c.options;
     }
-}
-
-TEST(FfmpegCommand, AudioOnlyWhenTheSourceHasSome) {
-    auto args = Command(kAviText);
-    EXPECT_TRUE(HasPair(args, "-map", "0:v:0"));
-    EXPECT_TRUE(HasPair(args, "-map", "0:a:0?")); // optional: a silent source still converts
 }
 
 TEST(FfmpegCommand, PathsAlwaysGoThroughTheFileProtocol) {
@@ -118,22 +95,8 @@ TEST(FfmpegCommand, VideoFilterChains) {
     const Case cases[] = {
         {"scale=320:240,harddup", "2", true, {"scale=w=320:h=240:flags=bicubic"}, {"setsar", "pad", "dar"}},
         {"scale=320:240", "9", false, {"scale=w=320:h=240:flags=lanczos", ",setsar=1"}, {"pad"}},
-        // Free width: from the display aspect, even, never wider than the box; the height gives way when the
-        // picture would be too wide.
-        {"scale=-3:576,harddup,expand=720:576",
-         "2",
-         true,
-         {"scale=w=min(720\\,max(2\\,2*round((576*dar)/2)))",
-          ":h=min(576\\,if(gt(max(2\\,2*round((576*dar)/2))\\,720)\\,max(2\\,2*round((720/dar)/2))\\,576))",
-          ":flags=bicubic,setsar=1,pad=720:576:(ow-iw)/2:(oh-ih)/2"},
-         {}},
-        {"scale=640:-3,harddup,expand=640:480",
-         "2",
-         true,
-         {"scale=w=min(640\\,if(gt(max(2\\,2*round((640/dar)/2))\\,480)\\,max(2\\,2*round((480*dar)/2))\\,640))",
-          ":h=min(480\\,max(2\\,2*round((640/dar)/2)))", ",setsar=1,pad=640:480:(ow-iw)/2:(oh-ih)/2"},
-         {}},
-        {"scale=-3:240", "2", true, {"scale=w=max(2\\,2*round((240*dar)/2)):h=240:flags=bicubic,setsar=1"}, {"pad"}},
+        // The free side's formula is checked on real sources with square and non-square pixels (encoder test).
+        {"scale=-3:576,harddup,expand=720:576", "2", true, {"scale=w=", ":flags=bicubic,setsar=1,pad=720:576:"}, {}},
     };
     for (const auto& c : cases) {
         std::vector<std::string> text = {"in", "-o", "out", "-ovc", "lavc", "-sws", c.sws, "-vf", c.vf, "0", "0"};

@@ -16,13 +16,22 @@ TEST(OptionParser, ReadsTheAviText) {
     EXPECT_EQ(j.windowHandle, 3146290);
     EXPECT_EQ(j.video.encoder, "mpeg4");
     EXPECT_EQ(j.video.bitrate, 1000000);
-    EXPECT_EQ(std::make_pair(j.video.qmin, j.video.qmax), std::make_pair(1, 31));
-    EXPECT_TRUE(j.video.rdDecision && j.video.keepAspect && j.audio.averageBitrate && j.audio.lameMono);
+    EXPECT_TRUE(j.video.rdDecision);
+    EXPECT_EQ(j.video.qmin, 1);
+    EXPECT_EQ(j.video.qmax, 31);
+    EXPECT_TRUE(j.video.keepAspect);
+    EXPECT_EQ(j.video.fourcc, "DX50");
     EXPECT_EQ(j.audio.encoder, "libmp3lame");
     EXPECT_EQ(j.audio.bitrate, 128000);
+    EXPECT_TRUE(j.audio.averageBitrate);
+    EXPECT_TRUE(j.audio.lameMono);
+    EXPECT_EQ(j.audio.channels, 2);
+    EXPECT_EQ(j.audio.gainDb, 0);
     EXPECT_EQ(j.container, Container::Avi);
     EXPECT_EQ(j.scaler, "bicubic");
+    EXPECT_EQ(j.frameRate.kind, FrameRateJob::Constant);
     EXPECT_EQ(j.frameRate.rate, (Ratio{25, 1}));
+    EXPECT_FALSE(j.scale.has_value());
     EXPECT_EQ(j.endSeconds, 32400);
 }
 
@@ -48,11 +57,17 @@ TEST(OptionParser, CodecsContainersAndRates) {
     const Case cases[] = {
         {"-oac lavc -ovc lavc -lavcopts acodec=ac3:abitrate=96:vcodec=mpeg4 -of lavf", "mpeg4", "ac3", Container::Avi},
         {"-oac mp3lame -ovc xvid -xvidencopts bitrate=1000:autoaspect=1", "libxvid", "libmp3lame", Container::Unset},
+        {"-oac lavc -ovc lavc -lavcopts vcodec=mpeg1video:acodec=mp2 -of lavf -lavfopts format=mpg", "mpeg1video",
+         "mp2", Container::Mpeg},
         {"-oac lavc -ovc lavc -of mpeg -lavcopts vcodec=mpeg1video -mpegopts format=xvcd", "mpeg1video", "mp2",
          Container::Vcd},
+        {"-oac lavc -ovc lavc -of mpeg -lavcopts vcodec=mpeg2video -mpegopts format=xsvcd", "mpeg2video", "mp2",
+         Container::Svcd},
         {"-oac lavc -ovc lavc -of mpeg -lavcopts vcodec=mpeg2video:acodec=ac3 -mpegopts format=dvd", "mpeg2video",
          "ac3", Container::Dvd},
         {"-oac lavc -ovc lavc -lavcopts vcodec=wmv2:acodec=wmav1 -of lavf -lavfopts format=wmv", "wmv2", "wmav1",
+         Container::Asf},
+        {"-oac lavc -ovc lavc -lavcopts vcodec=msmpeg4:acodec=wmav2 -of lavf -lavfopts format=asf", "msmpeg4", "wmav2",
          Container::Asf},
         {"-oac lavc -ovc lavc -lavcopts vcodec=msmpeg4v2 -of mpeg", "msmpeg4v2", "mp2", Container::Mpeg},
         {"-ovc lavc", "mpeg4", "", Container::Unset},
@@ -93,6 +108,7 @@ TEST(OptionParser, FrameRates) {
     };
     const Case cases[] = {
         {"25.000000", FrameRateJob::Constant, {25, 1}},           {"30000/1001", FrameRateJob::Constant, {30000, 1001}},
+        {"24000/1001", FrameRateJob::Constant, {24000, 1001}},    {"15000/1001", FrameRateJob::Constant, {15000, 1001}},
         {"29.970030", FrameRateJob::Constant, {2997003, 100000}}, {"14.985000", FrameRateJob::Constant, {2997, 200}},
         {"1000.000000", FrameRateJob::KeepTimestamps, {1000, 1}},
     };
@@ -111,6 +127,7 @@ TEST(OptionParser, VideoFilters) {
     };
     const Case cases[] = {
         {"scale=-3:576,harddup,expand=720:576", {-3, 576, 720, 576, true}},
+        {"scale=640:-3,harddup,expand=640:480", {640, -3, 640, 480, true}},
         {"scale=352:288,harddup", {352, 288, 0, 0, true}},
         {"scale=320:240", {320, 240, 0, 0, false}},
     };
@@ -137,6 +154,8 @@ TEST(OptionParser, AudioFiltersAndSampleRate) {
     const Case cases[] = {
         {"-af volume=+0db:0:channels=2", 0, 2, 0},
         {"-af volume=-8db:0:channels=6:lavcresample=44100 -srate 44100", -8, 6, 44100},
+        {"-af volume=+20db:0:lavcresample=48000 -srate 48000", 20, 0, 48000},
+        {"-af volume=+5db:0:lavcresample=48000", 5, 0, 48000},
         {"-af volume=+0db:0:lavcresample=48000 -srate 44100", 0, 0, 44100}, // -srate is the output's rate
         {"-af volume=-20db:0,channels=1", -20, 1, 0},
         {"-srate 22050", 0, 0, 22050},
@@ -166,30 +185,37 @@ TEST(OptionParser, RejectsWhatTheConverterNeverWrites) {
     };
     const Case cases[] = {
         {"in -o out -nosound 0 0", "unknown option -nosound"},
+        {"in -o out -ovc lavc -nosound x 0 0", "unknown option -nosound"},
         {"in -o out -ofps 0 0", "-ofps: missing value"},
         {"in -o out stray word 0 0", "unexpected argument 'stray'"},
         {"in -o out -ovc lavc 2 0", "mode must be 0"},
         {"in -o out -ovc lavc 0 hwnd", "window handle"},
         {"in out -ovc lavc 0 0", "expected"},
+        {"in -o out 0", "expected"},
         {"in -o out -oac pcm 0 0", "-oac: unsupported audio codec family 'pcm'"},
         {"in -o out -ovc x264 0 0", "-ovc: unsupported"},
         {"in -o out -lavcopts vcodec=h264 0 0", "unsupported vcodec 'h264'"},
+        {"in -o out -lavcopts acodec=aac 0 0", "unsupported acodec 'aac'"},
         {"in -o out -lavcopts vbitrate=fast 0 0", "vbitrate needs a number"},
         {"in -o out -lavcopts trell 0 0", "-lavcopts: unknown sub-option 'trell'"},
         {"in -o out -lavcopts aspect=wide 0 0", "not an aspect"},
         {"in -o out -lameopts vbr=2:br=128 0 0", "vbr=2 is not supported"},
+        {"in -o out -lameopts preset=standard 0 0", "-lameopts"},
         {"in -o out -xvidencopts pass=2 0 0", "-xvidencopts: unknown sub-option 'pass'"},
         {"in -o out -ffourcc XVID5 0 0", "four characters"},
         {"in -o out -of rawvideo 0 0", "-of: unsupported"},
         {"in -o out -lavfopts format=mkv 0 0", "unsupported format 'mkv'"},
+        {"in -o out -mpegopts format=pes1 0 0", "unsupported format 'pes1'"},
         {"in -o out -sws 11 0 0", "-sws"},
         {"in -o out -af volume=loud:0 0 0", "not a gain"},
         {"in -o out -af volume=+0db:0:channels=9 0 0", "channels must be 1 to 8"},
         {"in -o out -af pan=1:0.5 0 0", "unsupported audio filter"},
         {"in -o out -srate -1 0 0", "-srate"},
         {"in -o out -ofps fast 0 0", "-ofps: not a frame rate"},
+        {"in -o out -ofps 0/1 0 0", "-ofps: not a frame rate"},
         {"in -o out -vf crop=100:100 0 0", "unsupported video filter 'crop=100:100'"},
         {"in -o out -vf scale=-3:-3 0 0", "scale needs"},
+        {"in -o out -vf scale=0:100 0 0", "scale needs"},
         {"in -o out -vf expand=720:576 0 0", "expand without scale"},
         {"in -o out -endpos soon 0 0", "-endpos: not a time"},
     };

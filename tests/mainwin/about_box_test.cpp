@@ -75,20 +75,15 @@ private slots:
             auto* home = FindControl<CHyperLinkCtrl>(about, CAboutDlg::IDC_HOME_PAGE);
             auto* tech = FindControl<CHyperLinkCtrl>(about, CAboutDlg::IDC_SUPPORT);
             QVERIFY(home && tech);
-            QCOMPARE(home->text(), QStringLiteral("Home page"));
-            QCOMPARE(tech->text(), QStringLiteral("Technical support"));
             QCOMPARE(home->URL(), homePage);
             QCOMPARE(home->toolTip(), homePage);
             QCOMPARE(tech->URL(), support);
             for (CHyperLinkCtrl* link : {home, tech}) {
-                QCOMPARE(link->Underline(), CHyperLinkCtrl::UNDERLINE_ALWAYS);
                 QVERIFY(link->property(Skin::kExcludedProperty).toBool());
                 // Sized to the whole text.
                 QVERIFY(link->width() >= link->fontMetrics().horizontalAdvance(link->text()));
             }
-            auto* version = FindControl<CColorLabel>(about, CAboutDlg::IDC_VERSION);
-            QVERIFY(version);
-            QVERIFY(!version->IsClickable());
+            QVERIFY(!FindControl<CColorLabel>(about, CAboutDlg::IDC_VERSION)->IsClickable());
         });
     }
 
@@ -105,10 +100,6 @@ private slots:
         QCOMPARE(opened, QList<QUrl>{QUrl::fromLocalFile(page)});
         QVERIFY(visited);
         QVERIFY(f->prompts.texts().isEmpty());
-        // The page tells what a report needs.
-        const QString text = QString::fromStdString(ReadFile(page.toStdString()));
-        for (const char* needed : {"version", "format", "settings", "error line"})
-            QVERIFY2(text.contains(needed, Qt::CaseInsensitive), needed);
     }
 
     void homePageFailureIsReported() {
@@ -118,40 +109,16 @@ private slots:
         QCOMPARE(f->prompts.texts(), QStringList{"Unable to open hyperlink:\n\nThe specified file was not found."});
     }
 
+    // The tool bar's buttons sit on the window's background; a click on one reaches the command routing.
     void mainWindowButtons() {
-        struct Case {
-            int id;
-            QString caption;
-            QSize image;
-            QString hint;
-        };
-        const Case cases[] = {
-            {1000, "Convert", {48, 48}, "Start converting"},
-            {1001, "Settings", {48, 48}, "Settings..."},
-            {1002, "Add", {48, 48}, "Add video files to the list"},
-            {1003, "Help", {32, 32}, "About,help,home page,tip of the day."},
-            {1025, "", {16, 16}, "Add video files to the list"},
-            {1026, "", {16, 16}, "Remove the selected video file"},
-            {1027, "", {16, 16}, "Move the selected video file up"},
-            {1028, "", {16, 16}, "Move the selected video file down"},
-        };
-        for (const Case& c : cases) {
-            auto* b = FindControl<CImageButton>(f->dlg.get(), c.id);
-            QVERIFY2(b, qPrintable(QString::number(c.id)));
-            QCOMPARE(b->text(), c.caption);
-            QCOMPARE(b->ImageSize(), c.image);
-            QCOMPARE(b->toolTip(), c.hint);
-            QCOMPARE(b->ImageAlignment(), int(CImageButton::ALIGN_TOP));
+        const std::pair<int, QSize> cases[] = {{1000, {48, 48}}, {1003, {32, 32}}, {1026, {16, 16}}};
+        for (const auto& [id, image] : cases) {
+            auto* b = FindControl<CImageButton>(f->dlg.get(), id);
+            QVERIFY2(b, qPrintable(QString::number(id)));
+            QCOMPARE(b->ImageSize(), image);
             QVERIFY(b->IsTransparent());
         }
-        auto* change = FindControl<CImageButton>(f->dlg.get(), CConverterDlg::IDC_CHANGE_FOLDER);
-        QVERIFY(change);
-        QCOMPARE(change->ImageSize(), QSize(0, 0));
-        QVERIFY(change->toolTip().isEmpty());
-        QVERIFY(!change->IsTransparent());
-        QCOMPARE(change->ImageAlignment(), int(CImageButton::ALIGN_LEFT));
-
-        // A click on a tool button reaches the command routing.
+        QVERIFY(!FindControl<CImageButton>(f->dlg.get(), CConverterDlg::IDC_CHANGE_FOLDER)->IsTransparent());
         QSignalSpy routed(f->dlg.get(), &CConverterDlg::commandRouted);
         QTest::mouseClick(FindControl<CImageButton>(f->dlg.get(), CConverterDlg::IDC_REMOVE), Qt::LeftButton);
         QCOMPARE(routed.count(), 1);

@@ -56,6 +56,7 @@ private slots:
     void durationTexts_data() {
         QTest::addColumn<double>("seconds");
         QTest::addColumn<QString>("text");
+        QTest::newRow("zero") << 0.0 << "00:00:00";
         QTest::newRow("cut, not rounded") << 59.99 << "00:00:59";
         QTest::newRow("an hour and change") << 3725.9 << "01:02:05";
         QTest::newRow("hours past two digits") << 360000.0 << "100:00:00";
@@ -75,6 +76,7 @@ private slots:
         QCOMPARE(f->Paths(), (QStringList{files[0], files[2]}));
         QCOMPARE(f->list()->SelectedRow(), 1);
         QCOMPARE(FactsOf(1), third);
+        QCOMPARE(f->dlg->files().fileCount, 2);
         QCOMPARE(f->dlg->files().totalDuration, 400.0);
     }
 
@@ -114,6 +116,7 @@ private slots:
         f->list()->SelectRow(0);
         QVERIFY(f->dlg->OnCommand(CConverterDlg::IDC_MOVE_DOWN));
         QCOMPARE(f->Paths(), (QStringList{files[1], files[0]}));
+        QCOMPARE(f->list()->DurationText(0), QStringLiteral("00:03:20"));
         QCOMPARE(Numbers(), (QStringList{"          1", "          2"}));
         QCOMPARE(FactsOf(0), (Facts{200, 640, 480, 29.97}));
         QCOMPARE(FactsOf(1), (Facts{100, 320, 240, 25}));
@@ -143,6 +146,7 @@ private slots:
         QTest::addColumn<QString>("scenario");
         QTest::addColumn<QString>("why");
         const QString silent = "The encoder gave no playing time, frame size or frame rate for it.";
+        QTest::newRow("no report at all") << "" << silent;
         QTest::newRow("crash after the duration") << "report 1 50; kill -9 $$"
                                                   << "the encoder crashed";
         QTest::newRow("no frame rate") << "report 1 50; report 2 320; report 3 240" << silent;
@@ -197,7 +201,9 @@ private slots:
             files << f->Source("clip" + std::to_string(i) + ".avi", 2);
         f->AddThroughPicker(files);
         QCOMPARE(f->list()->RowCount(), 150);
+        QCOMPARE(f->dlg->files().fileCount, 150);
         QCOMPARE(f->list()->NumberText(149), QStringLiteral("          150"));
+        QCOMPARE(f->list()->PathText(149), files[149]);
         QCOMPARE(f->dlg->files().totalDuration, 300.0);
     }
 

@@ -37,6 +37,17 @@ private slots:
                            1026, 1027, 1028, 1066, 1067, 1069, 1079, 1080};
         for (int id : ids)
             QVERIFY2(FindControl(f->dlg.get(), id), qPrintable(QString::number(id)));
+        auto* list = f->list();
+        QCOMPARE(list->headerItem()->text(0), QStringLiteral(" Number"));
+        QCOMPARE(list->headerItem()->text(1), QStringLiteral("  File path"));
+        QCOMPARE(list->headerItem()->text(2), QStringLiteral("   Duration"));
+        QCOMPARE(list->columnWidth(0), 90);
+        QCOMPARE(list->columnWidth(1), 360);
+        QCOMPARE(list->columnWidth(2), 122);
+        QCOMPARE(list->selectionBehavior(), QAbstractItemView::SelectRows);
+        QCOMPARE(list->selectionMode(), QAbstractItemView::SingleSelection);
+        QCOMPARE(FindControl(f->dlg.get(), 1000)->toolTip(), QStringLiteral("Start converting"));
+        QCOMPARE(FindControl(f->dlg.get(), 1003)->toolTip(), QStringLiteral("About,help,home page,tip of the day."));
         QCOMPARE(FindControl<QComboBox>(f->dlg.get(), 1066)->currentText(), QStringLiteral("AVI Format (*.avi)"));
     }
 
@@ -47,6 +58,7 @@ private slots:
             std::function<void()> prepare;
             std::function<bool()> handled;
         };
+        QStringList pickerBefore;
         const QString a = f->Source("a.avi", 10), b = f->Source("b.avi", 10);
         f->AddThroughPicker({a, b});
         int aboutShown = 0;
@@ -60,20 +72,30 @@ private slots:
         };
         const auto pickerCount = [&] { return f->prompts.pickerTitles.size(); };
         int pickers = 0;
-        const auto countPickers = [&] { pickers = pickerCount(); };
-        const auto onePickerMore = [&] { return pickerCount() == pickers + 1; };
-        const auto select = [&](int row) { return [&, row] { f->list()->SelectRow(row); }; };
-        const auto order = [&](const QStringList& paths) { return [&, paths] { return f->Paths() == paths; }; };
         const QList<Case> cases = {
-            {CConverterDlg::IDC_ADD, countPickers, onePickerMore},
-            {CConverterDlg::IDC_ADD_SMALL, countPickers, onePickerMore},
-            {CConverterDlg::ID_LIST_ADD, countPickers, onePickerMore},
-            {CConverterDlg::IDC_MOVE_DOWN, select(0), order({b, a})},
-            {CConverterDlg::ID_LIST_MOVE_DOWN, select(0), order({a, b})},
-            {CConverterDlg::IDC_MOVE_UP, select(1), order({b, a})},
-            {CConverterDlg::ID_LIST_MOVE_UP, select(1), order({a, b})},
-            {CConverterDlg::IDC_REMOVE, select(1), order({a})},
-            {CConverterDlg::ID_LIST_REMOVE, select(0), order({})},
+            {CConverterDlg::IDC_ADD, [&] { pickers = pickerCount(); }, [&] { return pickerCount() == pickers + 1; }},
+            {CConverterDlg::IDC_ADD_SMALL, [&] { pickers = pickerCount(); },
+             [&] { return pickerCount() == pickers + 1; }},
+            {CConverterDlg::ID_LIST_ADD, [&] { pickers = pickerCount(); },
+             [&] { return pickerCount() == pickers + 1; }},
+            {CConverterDlg::IDC_MOVE_DOWN, [&] { f->list()->SelectRow(0); },
+             [&] {
+                 return f->Paths() == QStringList{b, a};
+             }},
+            {CConverterDlg::ID_LIST_MOVE_DOWN, [&] { f->list()->SelectRow(0); },
+             [&] {
+                 return f->Paths() == QStringList{a, b};
+             }},
+            {CConverterDlg::IDC_MOVE_UP, [&] { f->list()->SelectRow(1); },
+             [&] {
+                 return f->Paths() == QStringList{b, a};
+             }},
+            {CConverterDlg::ID_LIST_MOVE_UP, [&] { f->list()->SelectRow(1); },
+             [&] {
+                 return f->Paths() == QStringList{a, b};
+             }},
+            {CConverterDlg::IDC_REMOVE, [&] { f->list()->SelectRow(1); }, [&] { return f->Paths() == QStringList{a}; }},
+            {CConverterDlg::ID_LIST_REMOVE, [&] { f->list()->SelectRow(0); }, [&] { return f->Paths().isEmpty(); }},
             {CConverterDlg::IDC_CONVERT, [] {}, [&] { return f->prompts.texts().endsWith("No file in the list"); }},
             {CConverterDlg::IDC_CONVERT_BUTTON, [&] { f->prompts.shown.clear(); },
              [&] { return f->prompts.texts() == QStringList{"No file in the list"}; }},

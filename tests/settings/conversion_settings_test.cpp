@@ -12,11 +12,34 @@ namespace {
 
 // All 25 keys of a first run, in the order they are written.
 std::string FirstRunFile(const std::string& folder) {
-    return "[Destinate]\nLetterbox=1\nTemporary folder=" + folder +
-           "\nOutput format=0\nTV mode=0\nMPEG aspect ratio=2\nDVD aspect ratio=1\nAVI quality=4\nMPEG1 quality=3\n"
-           "MPEG2 quality=3\nSVCD quality=4\nDVD quality=5\nWMV quality=5\nAVI video codec=0\nASF video codec=2\n"
-           "AVI audio codec=0\nZodi audio codec=0\nXvid audio codec=0\nDVD audio codec=0\nWMV audio codec=1\n"
-           "ASF audio codec=1\nAVI resolution=0\nMPEG resolution=0\nAVI frame rate=0\nMPEG frame rate=0\nVolume=20\n";
+    return "[Destinate]\n"
+           "Letterbox=1\n"
+           "Temporary folder=" +
+           folder +
+           "\n"
+           "Output format=0\n"
+           "TV mode=0\n"
+           "MPEG aspect ratio=2\n"
+           "DVD aspect ratio=1\n"
+           "AVI quality=4\n"
+           "MPEG1 quality=3\n"
+           "MPEG2 quality=3\n"
+           "SVCD quality=4\n"
+           "DVD quality=5\n"
+           "WMV quality=5\n"
+           "AVI video codec=0\n"
+           "ASF video codec=2\n"
+           "AVI audio codec=0\n"
+           "Zodi audio codec=0\n"
+           "Xvid audio codec=0\n"
+           "DVD audio codec=0\n"
+           "WMV audio codec=1\n"
+           "ASF audio codec=1\n"
+           "AVI resolution=0\n"
+           "MPEG resolution=0\n"
+           "AVI frame rate=0\n"
+           "MPEG frame rate=0\n"
+           "Volume=20\n";
 }
 
 class SettingsTest : public ::testing::Test {
@@ -35,6 +58,21 @@ protected:
 TEST_F(SettingsTest, FirstRunLoadsDefaultsAndSavesAll25Keys) {
     const StoredSettings loaded = LoadSettings(m_tmp.dir());
 
+    ConversionSettings expected;
+    expected.letterbox = 1;
+    expected.mpegAspectRatio = 2;
+    expected.dvdAspectRatio = 1;
+    expected.aviQuality = 4;
+    expected.mpeg1Quality = 3;
+    expected.mpeg2Quality = 3;
+    expected.svcdQuality = 4;
+    expected.dvdQuality = 5;
+    expected.wmvQuality = 5;
+    expected.asfVideoCodec = 2;
+    expected.wmvAudioCodec = 1;
+    expected.asfAudioCodec = 1;
+    expected.volume = 20;
+    EXPECT_EQ(loaded.settings, expected);
     EXPECT_EQ(loaded.outputFolder, "/home/tester/output video/");
     EXPECT_EQ(loaded.programVersion, "1.00");
 
@@ -115,6 +153,7 @@ TEST(ProgramDirTest, FolderAndNameOfTheProgramPath) {
         const char* name;
     } const cases[] = {
         {"/opt/qzc/bin/quor-zodi-converter", "/opt/qzc/bin/", "quor-zodi-converter"},
+        {"./quor-zodi-converter", "./", "quor-zodi-converter"},
         {"quor-zodi-converter", "", "quor-zodi-converter"},
         {"/tools/x.exe", "/tools/", "x"},
         {"/a.b/prog", "/a.b/", "prog"},
@@ -135,9 +174,15 @@ TEST(ApplySettingTest, KeysAndNumbersAsOptionIniWritesThem) {
         bool taken;
     };
     const Case cases[] = {
-        {"DVD quality", "3", true},       {"tv MODE", "1", true},   {"Volume", "-7", true},
-        {"Volume", "loud", false},        {"Volume", "12x", false}, {"Volume", "99999999999", false},
-        {"Temporary folder", "1", false}, {"Colour", "1", false},
+        {"DVD quality", "3", true},
+        {"tv MODE", "1", true},
+        {"Volume", "-7", true},
+        {"Volume", "loud", false},
+        {"Volume", "", false},
+        {"Volume", "12x", false},
+        {"Volume", "99999999999", false},
+        {"Temporary folder", "1", false},
+        {"Colour", "1", false},
     };
     for (const Case& c : cases) {
         ConversionSettings s = SettingsFromText("");

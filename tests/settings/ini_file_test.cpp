@@ -33,6 +33,7 @@ TEST(IniFileTest, ReadsLikeTheProfileFunctions) {
     const IniFile ini = IniFile::FromText(kHandEdited);
     const GetCase cases[] = {
         {"Destinate", "Output format", "12"}, // names in any case, blanks around key and value dropped
+        {"DESTINATE", "output format", "12"}, //
         {"Destinate", "Volume", ""},          // present but empty: empty, not the default
         {"Other", "Volume", "99"},            // same key in another section
         {"Destinate", "Quoted", "C:\\a b\\"}, // matching quotes are not part of the value
@@ -81,6 +82,7 @@ TEST(IniFileTest, WritesInPlaceAndKeepsEveryOtherLine) {
         {"last line without ending", "[S]\na=1", "S", "b", "2", "[S]\na=1\nb=2\n"},
         {"CRLF file stays CRLF", "[S]\r\na=1\r\n", "S", "b", "2", "[S]\r\na=1\r\nb=2\r\n"},
         {"CRLF replaced value keeps CRLF", "[S]\r\na=1\r\n", "s", "A", "", "[S]\r\na=\r\n"},
+        {"empty value written empty", "[S]\na=1\n", "S", "a", "", "[S]\na=\n"},
     };
     for (const auto& c : cases) {
         IniFile ini = IniFile::FromText(c.before);
