@@ -168,6 +168,21 @@ private slots:
         QCOMPARE(Shown(f->dlg.get()), shown);
     }
 
+    void tabFollowsTheTemplate() {
+        Pick(Combo(f->dlg.get(), CConverterDlg::IDC_OUTPUT_FORMAT), FORMAT_DVD); // every control enabled
+        QVERIFY(QTest::qWaitForWindowActive(f->dlg.get()));
+        FindControl(f->dlg.get(), CConverterDlg::IDC_ADD)->setFocus();
+        const QStringList expected{"idc1000", "idc1001", "idc1003", "idc1006", "idc1018", "idc1019",
+                                   "idc1025", "idc1026", "idc1027", "idc1028", "idc1066", "idc1069",
+                                   "idc1067", "idc1079", "idc1080", "idc1002"};
+        QStringList visited;
+        for (int i = 0; i < expected.size(); ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            visited << QApplication::focusWidget()->objectName();
+        }
+        QCOMPARE(visited, expected);
+    }
+
     // Enter presses a push button that has the focus; anywhere else it does nothing, and never ends the program.
     void enterPressesOnlyAFocusedButton_data() {
         QTest::addColumn<int>("focus");

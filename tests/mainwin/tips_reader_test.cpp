@@ -3,6 +3,10 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -145,6 +149,35 @@ TEST_F(TipsReaderTest, FileWithoutTipsEndsAfterOnePass) {
         reader.NextTip();
         EXPECT_EQ(reader.TipText(), kTipsTrouble);
     }
+}
+
+TEST_F(TipsReaderTest, RewindThatFailsIsReportedOnceAndEndsTheSearch) {
+    ASSERT_EQ(mkfifo(tipsPath.c_str(), 0600), 0);
+    SetProfile("FilePos", "4");
+    std::thread writer([path = tipsPath] {
+        const int fd = open(path.c_str(), O_WRONLY);
+        const std::string text = "A\nB\n";
+        EXPECT_EQ(write(fd, text.data(), text.size()), static_cast<ssize_t>(text.size()));
+        close(fd);
+    });
+    {
+        TipsReader reader(tipsPath, profilePath);
+        writer.join();
+        EXPECT_TRUE(reader.TakeTrouble()); // the stored position cannot be reached in a pipe
+        reader.NextTip();
+        EXPECT_EQ(reader.TipText(), "A\n");
+        reader.NextTip();
+        EXPECT_EQ(reader.TipText(), "B\n");
+        EXPECT_FALSE(reader.TakeTrouble());
+
+        reader.NextTip();
+        EXPECT_TRUE(reader.TakeTrouble());
+        EXPECT_EQ(reader.TipText(), "");
+        EXPECT_FALSE(reader.CanAdvance());
+        reader.NextTip();
+        EXPECT_FALSE(reader.TakeTrouble());
+    }
+    EXPECT_EQ(Profile("FilePos"), "4");
 }
 
 // Runs as a process of its own under CTest, so the variables it sets reach no other test.
