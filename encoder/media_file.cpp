@@ -53,8 +53,8 @@ const Libav* LoadLibav(std::string& why) {
         tried = true;
         const std::string utilName = "libavutil.so." + std::to_string(LIBAVUTIL_VERSION_MAJOR);
         const std::string formatName = "libavformat.so." + std::to_string(LIBAVFORMAT_VERSION_MAJOR);
-        void* util = dlopen(utilName.c_str(), RTLD_NOW | RTLD_LOCAL);
-        void* format = util ? dlopen(formatName.c_str(), RTLD_NOW | RTLD_LOCAL) : nullptr;
+        void* util = dlopen(utilName.c_str(), RTLD_LAZY | RTLD_LOCAL);
+        void* format = util ? dlopen(formatName.c_str(), RTLD_LAZY | RTLD_LOCAL) : nullptr;
         const bool ok = format && Resolve(util, "av_log_get_level", lib.log_get_level) &&
                         Resolve(util, "av_log_set_level", lib.log_set_level) &&
                         Resolve(util, "av_log_set_callback", lib.log_set_callback) &&
