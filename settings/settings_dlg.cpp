@@ -117,15 +117,20 @@ void CSettingsDlg::CreateControls() {
     connect(cancel, &QPushButton::clicked, this, &CSettingsDlg::reject);
 }
 
-void CSettingsDlg::OnInitDialog() {
-    SelectPosition(m_format, m_edit.outputFormat);
-    m_letterbox->setChecked(m_edit.letterbox != 0);
+// Every list whose entries follow the format.
+void CSettingsDlg::FillFormatLists() {
     FillQuality();
     FillCodecs();
     FillTvMode();
     FillResolution();
     FillFrameRate();
     FillAspect();
+}
+
+void CSettingsDlg::OnInitDialog() {
+    SelectPosition(m_format, m_edit.outputFormat);
+    m_letterbox->setChecked(m_edit.letterbox != 0);
+    FillFormatLists();
     InitVolume();
     m_format->setFocus(Qt::OtherFocusReason);
 }
@@ -172,12 +177,7 @@ void CSettingsDlg::InitVolume() {
 void CSettingsDlg::OnFormatPicked(int position) {
     m_edit.outputFormat = position;
     // Volume and letter box are the same for every format.
-    FillQuality();
-    FillCodecs();
-    FillTvMode();
-    FillResolution();
-    FillFrameRate();
-    FillAspect();
+    FillFormatLists();
 }
 
 void CSettingsDlg::OnTvModePicked(int position) {

@@ -45,6 +45,7 @@ private:
     void CreateControls();
     void OnInitDialog();
 
+    void FillFormatLists();
     void FillQuality();
     void FillCodecs();
     void FillTvMode();

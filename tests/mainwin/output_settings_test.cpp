@@ -6,21 +6,13 @@
 
 #include "settings/output_profiles.h"
 #include "settings/settings_dlg.h"
+#include "support/combo_pick.h"
 #include "support/main_window_fixture.h"
 
 namespace {
 
 QComboBox* Combo(const QWidget* window, int id) {
     return FindControl<QComboBox>(window, id);
-}
-
-// A pick as the user makes it on a closed list: Home, then Down to the entry.
-void Pick(QComboBox* combo, int position) {
-    QVERIFY2(combo->isEnabled(), qPrintable(combo->objectName()));
-    QTest::keyClick(combo, Qt::Key_Home);
-    for (int i = 0; i < position; ++i)
-        QTest::keyClick(combo, Qt::Key_Down);
-    QCOMPARE(combo->currentIndex(), position);
 }
 
 // What the main window's three controls show.

@@ -9,6 +9,7 @@
 #include "controls/dialog_template.h"
 #include "settings/output_profiles.h"
 #include "settings/settings_dlg.h"
+#include "support/combo_pick.h"
 
 using S = ConversionSettings;
 
@@ -32,15 +33,6 @@ QStringList Entries(const QComboBox* combo) {
     for (int i = 0; i < combo->count(); ++i)
         texts << combo->itemText(i);
     return texts;
-}
-
-// A pick as the user makes it on a closed list: Home, then Down to the entry.
-void Pick(QComboBox* combo, int position) {
-    QVERIFY2(combo->isEnabled(), qPrintable(combo->objectName()));
-    QTest::keyClick(combo, Qt::Key_Home);
-    for (int i = 0; i < position; ++i)
-        QTest::keyClick(combo, Qt::Key_Down);
-    QCOMPARE(combo->currentIndex(), position);
 }
 
 // What a list shows: its selected text ("" for none) and whether the user may change it.
