@@ -1,65 +1,10 @@
 #include "encoder/source_info.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <limits>
-#include <map>
-#include <sstream>
-#include <string_view>
 
 namespace zezozov {
-namespace {
-
-using Fields = std::map<std::string, std::string, std::less<>>;
-
-// One line of compact output: "stream|index=0|codec_type=video|width=320|...".
-Fields ReadFields(std::string_view line) {
-    Fields fields;
-    size_t start = 0;
-    while (start <= line.size()) {
-        size_t end = line.find('|', start);
-        std::string_view part =
-            line.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
-        size_t eq = part.find('=');
-        if (eq != std::string_view::npos)
-            fields.emplace(std::string(part.substr(0, eq)), std::string(part.substr(eq + 1)));
-        if (end == std::string_view::npos)
-            break;
-        start = end + 1;
-    }
-    return fields;
-}
-
-std::string Get(const Fields& f, std::string_view key) {
-    auto it = f.find(key);
-    return it == f.end() ? std::string() : it->second;
-}
-
-double Number(const std::string& text) {
-    double v = 0;
-    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
-    return ec == std::errc() && std::isfinite(v) ? v : 0;
-}
-
-int Integer(const std::string& text) {
-    int v = 0;
-    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
-    return ec == std::errc() ? v : 0;
-}
-
-// "30000/1001" or "1:1"; anything else (including "0/0" and "N/A") is no ratio.
-Ratio RatioOf(const std::string& text) {
-    size_t sep = text.find_first_of("/:");
-    if (sep == std::string::npos)
-        return {0, 1};
-    std::int64_t num = 0, den = 0;
-    std::from_chars(text.data(), text.data() + sep, num);
-    std::from_chars(text.data() + sep + 1, text.data() + text.size(), den);
-    return num > 0 && den > 0 ? Ratio{num, den} : Ratio{0, 1};
-}
-
-} // namespace
 
 std::optional<SourceInfo> ChooseSource(const ProbeFacts& facts) {
     for (const StreamFacts& stream : facts.streams) {
@@ -78,31 +23,6 @@ std::optional<SourceInfo> ChooseSource(const ProbeFacts& facts) {
         return info;
     }
     return std::nullopt;
-}
-
-std::optional<SourceInfo> ParseProbeOutput(const std::string& text) {
-    ProbeFacts facts;
-    std::istringstream in(text);
-    std::string line;
-    while (std::getline(in, line)) {
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        Fields f = ReadFields(line);
-        if (line.starts_with("format|")) {
-            facts.duration = Number(Get(f, "duration"));
-        } else if (line.starts_with("stream|")) {
-            StreamFacts stream;
-            stream.video = Get(f, "codec_type") == "video";
-            stream.width = Integer(Get(f, "width"));
-            stream.height = Integer(Get(f, "height"));
-            stream.averageRate = RatioOf(Get(f, "avg_frame_rate"));
-            stream.baseRate = RatioOf(Get(f, "r_frame_rate"));
-            stream.duration = Number(Get(f, "duration"));
-            stream.sampleAspect = RatioOf(Get(f, "sample_aspect_ratio"));
-            facts.streams.push_back(stream);
-        }
-    }
-    return ChooseSource(facts);
 }
 
 std::pair<int, int> ShownSize(const SourceInfo& info) {

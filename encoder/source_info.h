@@ -53,11 +53,6 @@ std::pair<int, int> ShownSize(const SourceInfo& info);
 // the frame size, so it counts as 0 here.
 int RightAngleTurn(double counterClockwiseDegrees);
 
-// ffprobe's compact output (format=duration:stream=codec_type,width,height,avg_frame_rate,r_frame_rate,duration)
-// read into the same facts and rules. ffprobe is the reference the encoder's own reading must agree with, so the
-// rules are tested in its terms.
-std::optional<SourceInfo> ParseProbeOutput(const std::string& text);
-
 // The playing time as the converter stores it: whole seconds, rounded to the nearest; a readable file shorter
 // than half a second still reports 1, because 0 means "could not be read".
 std::int32_t DurationReport(double seconds);

@@ -2,39 +2,20 @@
 """The program from the command line, installed into a temporary prefix and run from another folder, with the
 real encoder and ffmpeg on clips generated here.
 
-    command_line_test.py PROGRAM PARAMETER_TEXT_TOOL BUILD_DIR {convert|refuse|interrupt|install}
+    command_line_test.py BUILD_DIR {convert|refuse|interrupt|install}
 """
-import json
 import os
 import shutil
 import signal
-import stat
 import subprocess
 import sys
 import tempfile
 import time
 
-PROGRAM, TOOL, BUILD, AREA = sys.argv[1:5]
-failures = []
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from clips import check, finish, make_clip, probe  # noqa: E402
 
-
-def check(condition, message):
-    if not condition:
-        failures.append(message)
-        print("FAIL: " + message, flush=True)
-
-
-def make_clip(path, seconds=2, size="320x240", rate=30):
-    subprocess.run(["ffmpeg", "-v", "error", "-y", "-f", "lavfi", "-i",
-                    "testsrc=size=%s:rate=%s:duration=%s" % (size, rate, seconds), "-f", "lavfi", "-i",
-                    "sine=duration=%s" % seconds, "-shortest", "-c:v", "mpeg4", "-c:a", "mp3", path], check=True)
-
-
-def video_stream(path):
-    out = subprocess.run(["ffprobe", "-v", "error", "-select_streams", "v", "-show_entries",
-                          "stream=width,height,r_frame_rate", "-of", "json", path],
-                         capture_output=True, text=True, check=True).stdout
-    return json.loads(out)["streams"][0]
+BUILD, AREA = sys.argv[1:3]
 
 
 def install(tmp):
@@ -56,21 +37,9 @@ def area_convert(tmp, prefix, env):
     check(r.returncode == 0, "two clips convert: %d %s" % (r.returncode, r.stderr))
     for name in ("a.vob", "b.vob"):
         path = os.path.join(tmp, "new", "dvd", name)
-        check(os.path.exists(path), name + " made")
-        if os.path.exists(path):
-            s = video_stream(path)
+        if check(os.path.exists(path), name + " made"):
+            _, s, _ = probe(path, count_frames=False)
             check((s["width"], s["height"], s["r_frame_rate"]) == (720, 576, "25/1"), "%s is PAL DVD: %s" % (name, s))
-
-    # The dry run prints, per file, its output path and the program's own parameter text for it (window handle 0).
-    r = run(prefix, ["--convert", "--dry-run", "--format", "svcd", "--set", "Letterbox=1", "--output", "dry",
-                     "a.avi"], tmp, env)
-    check(r.returncode == 0 and not os.path.exists(os.path.join(tmp, "dry")), "dry run: nothing made")
-    lines = r.stdout.split("\n")
-    out = os.path.join(tmp, "dry", "a.mpeg")
-    expected = subprocess.run([TOOL, "--set", "Output format=6", "--set", "Letterbox=1", "--fps", "30", "--size",
-                               "320x240", "--", os.path.join(tmp, "a.avi"), out],
-                              capture_output=True, text=True, check=True).stdout
-    check(lines[:2] == [out, expected.strip()], "dry-run text:\n%s\nwanted:\n%s" % (r.stdout, expected))
 
 
 def area_refuse(tmp, prefix, env):
@@ -86,18 +55,14 @@ def area_refuse(tmp, prefix, env):
     check('say "hi".avi' in r.stderr, "the hostile name is refused with a message: " + r.stderr)
     check(sorted(os.listdir(os.path.join(tmp, "out"))) == ["a.avi", "c.avi"], "the others are converted")
 
-    for args, words in ((["--frobnicate"], "unknown option"),
-                        (["--convert", "--set", "Loudness=3", "a.avi"], "unknown setting"),
-                        (["--convert", "--set", "Volume=loud", "a.avi"], "whole number"),
-                        (["--convert", "--format", "mkv", "a.avi"], "unknown format")):
-        r = run(prefix, args + ["--output", "never"], tmp, env)
-        check(r.returncode == 2 and words in r.stderr, "%s: %d %s" % (args, r.returncode, r.stderr))
-        check(not os.path.exists(os.path.join(tmp, "never")), "%s ran nothing" % args)
+    r = run(prefix, ["--convert", "--set", "Volume=loud", "--output", "never", "a.avi"], tmp, env)
+    check(r.returncode == 2 and "whole number" in r.stderr and not os.path.exists(os.path.join(tmp, "never")),
+          "a usage error runs nothing: %d %s" % (r.returncode, r.stderr))
 
 
 def area_interrupt(tmp, prefix, env):
     make_clip(os.path.join(tmp, "a.avi"))
-    make_clip(os.path.join(tmp, "long.avi"), seconds=120, rate=25)
+    make_clip(os.path.join(tmp, "long.avi"), seconds=120)
     out = os.path.join(tmp, "out")
     p = subprocess.Popen([os.path.join(prefix, "bin", "quor-zodi-converter"), "--convert", "--format", "dvd",
                           "--output", out, "a.avi", "long.avi", "a.avi"], cwd=tmp, env=env,
@@ -156,8 +121,7 @@ def main():
         {"convert": area_convert, "refuse": area_refuse, "interrupt": area_interrupt,
          "install": area_install}[AREA](work, prefix, env)
         os.chmod(os.path.join(prefix, "lib", "quor-zodi-converter"), 0o755)
-    print("%d failure(s)" % len(failures))
-    sys.exit(1 if failures else 0)
+    finish()
 
 
 main()

@@ -76,51 +76,32 @@ TEST(LetterboxSpare, RoomAtTheSidesOrAboveAndBelow) {
     }
 }
 
-class EnsureFolderTest : public ::testing::Test {
-protected:
-    void SetUp() override { m_oldCwd = fs::current_path(); }
-    void TearDown() override { fs::current_path(m_oldCwd); }
-
-    static std::string Cwd() { return fs::current_path().string(); }
-
-    TempDir m_tmp;
-    fs::path m_oldCwd;
-};
-
-TEST_F(EnsureFolderTest, EntersAnExistingFolder) {
-    const std::string folder = m_tmp.path().string();
-    EXPECT_EQ(EnsureFolder(folder), 0);
-    EXPECT_EQ(Cwd(), folder);
-    fs::current_path("/");
-    EXPECT_EQ(EnsureFolder(folder + "/"), 0);
-    EXPECT_EQ(Cwd(), folder);
-    EXPECT_EQ(EnsureFolder("/"), 0);
-    EXPECT_EQ(Cwd(), "/");
-}
-
-TEST_F(EnsureFolderTest, CreatesAMissingChainLevelByLevel) {
-    const std::string root = m_tmp.path().string();
-    fs::current_path("/");
-    EXPECT_EQ(EnsureFolder(root + "/a/b c/d/"), 0);
-    for (const char* level : {"/a", "/a/b c", "/a/b c/d"})
-        EXPECT_TRUE(fs::is_directory(root + level)) << level;
-    EXPECT_EQ(Cwd(), root + "/a/b c/d");
-
-    // Relative paths are taken from the current folder.
-    EXPECT_EQ(EnsureFolder("./e/f"), 0);
-    EXPECT_EQ(Cwd(), root + "/a/b c/d/e/f");
-}
-
-TEST_F(EnsureFolderTest, FailsWhereALevelCannotBeMadeOrEntered) {
-    const std::string root = m_tmp.path().string();
+// Enters a folder, making every missing level; relative paths start from the current folder.
+TEST(EnsureFolder, MakesAndEntersTheFolder) {
+    TempDir tmp;
+    const fs::path oldCwd = fs::current_path();
+    const std::string root = tmp.path().string();
+    const auto cwd = [] { return fs::current_path().string(); };
     WriteFile(root + "/file", "not a folder");
-    fs::current_path(root);
-    EXPECT_EQ(EnsureFolder(root + "/file/sub/deeper"), -1);
-    EXPECT_EQ(EnsureFolder(root + "/file"), -1);
-    // A bare name with no '/' is never created.
-    EXPECT_EQ(EnsureFolder("missing"), -1);
+    const std::pair<std::string, std::string> rows[] = {
+        {root, root},
+        {"/", "/"},
+        {root + "/", root},
+        {root + "/a/b c/d/", root + "/a/b c/d"},
+        {"./e/f", root + "/a/b c/d/e/f"},
+        // Failures; a bare name with no '/' is never created.
+        {root + "/file/sub/deeper", ""},
+        {root + "/file", ""},
+        {"missing", ""},
+        {"", ""},
+    };
+    for (const auto& [folder, entered] : rows) {
+        EXPECT_EQ(EnsureFolder(folder), entered.empty() ? -1 : 0) << folder;
+        EXPECT_EQ(entered.empty() ? entered : cwd(), entered) << folder;
+    }
+    EXPECT_TRUE(fs::is_directory(root + "/a/b c")); // level by level
     EXPECT_FALSE(fs::exists(root + "/missing"));
-    EXPECT_EQ(EnsureFolder(""), -1);
+    fs::current_path(oldCwd);
 }
 
 TEST(FormatSeconds, HoursMinutesSeconds) {

@@ -1,5 +1,3 @@
-#include <deque>
-
 #include <QElapsedTimer>
 #include <QtTest>
 
@@ -9,20 +7,21 @@
 #include "support/fake_encoder.h"
 #include "support/scripted_prompts.h"
 #include "support/temp_dir.h"
+#include "support/tick_source.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-// Test-only progress sink: records what a batch shows and answers the stop question as queued (Yes when
-// nothing is queued).
+using Outcomes = QList<FileOutcome>;
+
+// Test-only progress sink: records what a batch shows and answers the stop question as queued (Yes when nothing
+// is queued).
 struct RecordingSink : ProgressSink {
-    QStringList texts;
+    QStringList texts, messages;
     QList<int> positions;
-    QStringList messages;
-    int started = 0;
-    int questions = 0;
-    std::deque<bool> stopAnswers;
+    int started = 0, questions = 0;
+    QList<bool> stopAnswers;
     std::function<void(const QString&)> onShow;
 
     void BatchStarted(const std::string& text) override {
@@ -34,339 +33,259 @@ struct RecordingSink : ProgressSink {
         texts << QString::fromStdString(text);
         positions << perMille;
         if (onShow)
-            onShow(QString::fromStdString(text));
+            onShow(texts.last());
     }
     bool ConfirmStop() override {
         ++questions;
-        if (stopAnswers.empty())
-            return true;
-        const bool stop = stopAnswers.front();
-        stopAnswers.pop_front();
-        return stop;
+        return stopAnswers.isEmpty() || stopAnswers.takeFirst();
     }
     void BatchFinished(const BatchResult& result) override { messages << QString::fromStdString(result.message); }
 };
 
-using Outcomes = QList<FileOutcome>;
+// One batch with no window at all: the scripted encoder and prompts, a recording sink and a fake clock.
+struct Fixture {
+    TempDir tmp;
+    FakeEncoder encoder{tmp.path()};
+    EncoderRunner runner{QString::fromStdString(tmp.file("zezozov"))};
+    ScriptedPrompts prompts;
+    ConversionSettings settings;
+    FileTable files;
+    RecordingSink sink;
+    TickSource clock;
+    ConversionBatch batch{settings, files, prompts, nullptr, sink, runner};
 
-} // namespace
-
-// The batch on its own, with no window at all: a recording sink, scripted prompts and the scripted encoder.
-class ConversionBatchTest : public QObject {
-    Q_OBJECT
-
-    std::unique_ptr<TempDir> m_tmp;
-    std::unique_ptr<FakeEncoder> m_encoder;
-    std::unique_ptr<EncoderRunner> m_runner;
-    ScriptedPrompts m_prompts;
-    ConversionSettings m_settings;
-    FileTable m_files;
-    RecordingSink m_sink;
-    std::unique_ptr<ConversionBatch> m_batch;
-    std::deque<std::uint64_t> m_ticks;
-
-    std::string src(const std::string& name) const { return m_tmp->file("src/" + name); }
-    std::string out() const { return m_tmp->file("out/nested/"); }
-    bool converted(const std::string& name) const { return fs::exists(out() + name); }
-
-    // Lists the files with their durations and scenarios, as if they had been probed.
-    void listFiles(const std::vector<std::pair<std::string, double>>& files, const std::string& scenario = "produce") {
-        for (const auto& [name, duration] : files) {
-            WriteFile(src(name), "source");
-            m_encoder->Script(name, scenario);
-            VideoFileEntry* entry = m_files.ProbeEntry();
-            *entry = {src(name), duration, 320, 240, 25};
-            m_files.AppendProbed(src(name));
-        }
+    Fixture() {
+        batch.SetTickSourceForTest(std::ref(clock));
+        fs::create_directories(tmp.path() / "src");
     }
+    ~Fixture() { fs::current_path(fs::temp_directory_path()); } // the batch enters its output folder
 
-    static Outcomes outcomes(const BatchResult& result) {
+    std::string src(const std::string& name) const { return tmp.file("src/" + name); }
+    std::string out(const std::string& name = "") const { return tmp.file("out/nested/") + name; }
+    // Lists `path` (made with its folder) as a probed source that `scenario` converts.
+    void List(const std::string& path, double duration = 10, const std::string& scenario = "produce") {
+        fs::create_directories(fs::path(path).parent_path());
+        WriteFile(path, "source");
+        encoder.Script(fs::path(path).filename().string(), scenario);
+        *files.ProbeEntry() = {path, duration, 320, 240, 25};
+        files.AppendProbed(path);
+    }
+    Outcomes Convert(const std::string& folder = "") {
+        result = batch.Convert(folder.empty() ? out() : folder);
         Outcomes all;
         for (const FileResult& file : result.files)
             all << file.outcome;
         return all;
     }
+    QString message() const { return sink.messages.value(0); }
+
+    BatchResult result;
+};
+
+} // namespace
+
+// The batch on its own, with no window at all.
+class ConversionBatchTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<Fixture> f;
 
 private slots:
-    void init() {
-        m_tmp = std::make_unique<TempDir>();
-        fs::create_directories(m_tmp->path() / "src");
-        m_encoder = std::make_unique<FakeEncoder>(m_tmp->path());
-        m_runner = std::make_unique<EncoderRunner>(QString::fromStdString(m_tmp->file("zezozov")));
-        m_prompts = ScriptedPrompts();
-        m_settings = ConversionSettings();
-        m_files = FileTable();
-        m_sink = RecordingSink();
-        m_batch = std::make_unique<ConversionBatch>(m_settings, m_files, m_prompts, nullptr, m_sink, *m_runner);
-        m_ticks.clear();
-        m_batch->SetTickSourceForTest([this] {
-            if (m_ticks.empty())
-                return std::uint64_t(999999);
-            const auto t = m_ticks.front();
-            m_ticks.pop_front();
-            return t;
-        });
-    }
-    void cleanup() {
-        m_batch.reset();
-        fs::current_path(fs::temp_directory_path());
-        m_tmp.reset();
-    }
+    void init() { f = std::make_unique<Fixture>(); }
+    void cleanup() { f.reset(); }
 
-    void progressFollowsTheReports_data() {
-        QTest::addColumn<QList<double>>("durations");
-        QTest::addColumn<QStringList>("scenarios");
-        QTest::addColumn<QList<qulonglong>>("ticks");
-        QTest::addColumn<QStringList>("texts");
-        QTest::addColumn<QList<int>>("positions");
-        QTest::addColumn<QString>("endMessage");
-
-        // Two files of 300 s: at 150 s into the second, 90 s after the start, three quarters are done.
-        QTest::newRow("two files") << QList<double>{300, 300}
-                                   << QStringList{"produce; report 6 100", "produce; report 6 150"}
-                                   << QList<qulonglong>{1000, 46000, 91000, 121000}
-                                   << QStringList{"Total time:00:00:00,Elapsed time:00:00:00;Finished 0.0%",
-                                                  "Total time:00:04:30;Elapsed time:00:00:45;Finished 16.6%",
-                                                  "Total time:00:02:00;Elapsed time:00:01:30;Finished 75.0%"}
-                                   << QList<int>{0, 166, 750} << "Mission accomplished! Total Time:00:02:00";
-        // A repeated position is not shown again; a position past the end of the batch changes nothing.
-        QTest::newRow("three files") << QList<double>{300, 300, 300}
-                                     << QStringList{"produce; report 6 90", "produce; report 6 150; report 6 150",
-                                                    "produce; report 6 300; report 6 301"}
-                                     << QList<qulonglong>{0, 27000, 135000, 270000, 270500, 271000}
-                                     << QStringList{"Total time:00:00:00,Elapsed time:00:00:00;Finished 0.0%",
-                                                    "Total time:00:04:30;Elapsed time:00:00:27;Finished 10.0%",
-                                                    "Total time:00:04:30;Elapsed time:00:02:15;Finished 50.0%",
-                                                    "Total time:00:04:30;Elapsed time:00:04:30;Finished 100.0%"}
-                                     << QList<int>{0, 100, 500, 1000} << "Mission accomplished! Total Time:00:04:31";
-    }
+    // Three files of 300 s: a repeated position is not shown again; one past the end of the batch changes nothing.
     void progressFollowsTheReports() {
-        QFETCH(QList<double>, durations);
-        QFETCH(QStringList, scenarios);
-        QFETCH(QList<qulonglong>, ticks);
-        QFETCH(QStringList, texts);
-        QFETCH(QList<int>, positions);
-        QFETCH(QString, endMessage);
-        for (int i = 0; i < durations.size(); ++i)
-            listFiles({{"clip" + std::to_string(i) + ".avi", durations[i]}}, scenarios[i].toStdString());
-        m_ticks.assign(ticks.begin(), ticks.end());
-        m_batch->SetWindowHandle(77);
+        const char* scenarios[] = {"produce; report 6 90", "produce; report 6 150; report 6 150",
+                                   "produce; report 6 300; report 6 301"};
+        for (int i = 0; i < 3; ++i)
+            f->List(f->src("clip" + std::to_string(i) + ".avi"), 300, scenarios[i]);
+        f->clock.ticks = {0, 27000, 135000, 270000, 270500, 271000};
+        f->batch.SetWindowHandle(77);
 
-        const BatchResult result = m_batch->Convert(out());
-
-        QCOMPARE(m_sink.texts, texts);
-        QCOMPARE(m_sink.positions, positions);
-        // The scripted positions stop short of the durations, so the message goes on to name those files as
-        // ended early (checked on its own below).
-        QCOMPARE(m_sink.messages.size(), 1);
-        QVERIFY2(
-            m_sink.messages[0].startsWith(endMessage + "\n\nThese files were converted, but their source ended early:"),
-            qPrintable(m_sink.messages[0]));
-        QCOMPARE(outcomes(result), Outcomes(durations.size(), FileOutcome::Converted));
-        QVERIFY(m_prompts.shown.isEmpty());
-        QCOMPARE(m_encoder->Runs().size(), durations.size());
-        QVERIFY2(m_encoder->Runs()[0].endsWith(" -endpos 9:0:0 0 77"), qPrintable(m_encoder->Runs()[0]));
-        for (int i = 0; i < durations.size(); ++i)
-            QVERIFY(converted("clip" + std::to_string(i) + ".avi"));
+        QCOMPARE(f->Convert(), Outcomes(3, FileOutcome::Converted));
+        QCOMPARE(f->sink.texts,
+                 (QStringList{kInitialProgressText, "Total time:00:04:30;Elapsed time:00:00:27;Finished 10.0%",
+                              "Total time:00:04:30;Elapsed time:00:02:15;Finished 50.0%",
+                              "Total time:00:04:30;Elapsed time:00:04:30;Finished 100.0%"}));
+        QCOMPARE(f->sink.positions, (QList<int>{0, 100, 500, 1000}));
+        // The first two stop short of their playing time, so the message goes on to name them.
+        QVERIFY2(f->message().startsWith("Mission accomplished! Total Time:00:04:31\n\nThese files were converted, "
+                                         "but their source ended early:"),
+                 qPrintable(f->message()));
+        QVERIFY(f->prompts.shown.isEmpty());
+        QCOMPARE(f->encoder.Runs().size(), 3);
+        QVERIFY2(f->encoder.Runs()[0].endsWith(" -endpos 9:0:0 0 77"), qPrintable(f->encoder.Runs()[0]));
+        for (int i = 0; i < 3; ++i)
+            QVERIFY(fs::exists(f->out("clip" + std::to_string(i) + ".avi")));
     }
 
+    void longSourcesAreNotCut() {
+        f->List(f->src("long.avi"), 9 * 3600 + 1);
+        f->Convert();
+        QVERIFY2(f->encoder.Runs().value(0).contains(" -endpos 10:0:0 0 "), qPrintable(f->encoder.Runs().value(0)));
+    }
+
+    // Yes: the current file's output goes, the earlier one stays, the rest never start, nothing is said. No: the
+    // request is forgotten, so the reports that follow ask nothing more.
     void stopRequests_data() {
-        QTest::addColumn<QList<bool>>("answers");
-        QTest::addColumn<int>("questions");
-        QTest::addColumn<Outcomes>("expected");
-        QTest::addColumn<int>("runs");
-        // Yes: the current file's output goes, the earlier one stays, the rest never start, nothing is said.
-        QTest::newRow("yes") << QList<bool>{true} << 1
-                             << Outcomes{FileOutcome::Converted, FileOutcome::Stopped, FileOutcome::NotStarted} << 2;
-        // No: the request is forgotten, so the reports that follow ask nothing more.
-        QTest::newRow("no") << QList<bool>{false} << 1 << Outcomes(3, FileOutcome::Converted) << 3;
+        QTest::addColumn<bool>("yes");
+        QTest::newRow("yes") << true;
+        QTest::newRow("no") << false;
     }
     void stopRequests() {
-        QFETCH(QList<bool>, answers);
-        QFETCH(int, questions);
-        QFETCH(Outcomes, expected);
-        QFETCH(int, runs);
-        listFiles({{"a.avi", 300}, {"b.avi", 300}, {"c.avi", 300}},
-                  "produce; report 6 1; report 6 2; report 6 3; report 6 4");
-        m_sink.stopAnswers.assign(answers.begin(), answers.end());
-        m_ticks = {0, 1000, 1000, 1000, 1000, 27000};
-        m_sink.onShow = [this](const QString& text) {
+        QFETCH(bool, yes);
+        for (const char* name : {"a.avi", "b.avi", "c.avi"})
+            f->List(f->src(name), 300, "produce; report 6 1; report 6 2; report 6 3; report 6 4");
+        f->sink.stopAnswers = {yes};
+        f->clock.ticks = {0, 1000, 1000, 1000, 1000, 27000};
+        f->sink.onShow = [this](const QString& text) {
             if (text == "Total time:00:01:20;Elapsed time:00:00:27;Finished 33.4%")
-                m_batch->RequestCancel();
+                f->batch.RequestCancel();
         };
-
-        const BatchResult result = m_batch->Convert(out());
-
-        QCOMPARE(m_sink.questions, questions);
-        QCOMPARE(outcomes(result), expected);
-        QCOMPARE(m_encoder->Runs().size(), runs);
+        const Outcomes expected = yes ? Outcomes{FileOutcome::Converted, FileOutcome::Stopped, FileOutcome::NotStarted}
+                                      : Outcomes(3, FileOutcome::Converted);
+        QCOMPARE(f->Convert(), expected);
+        QCOMPARE(f->sink.questions, 1);
+        QCOMPARE(f->encoder.Runs().size(), yes ? 2 : 3);
         for (int i = 0; i < 3; ++i)
-            QCOMPARE(converted(std::string(1, char('a' + i)) + ".avi"), expected[i] == FileOutcome::Converted);
-        QCOMPARE(m_batch->State().cancelRequested, answers[0] ? 1 : 0);
-        QCOMPARE(m_sink.messages.size(), 1);
-        QCOMPARE(m_sink.messages[0].isEmpty(), answers[0]);
+            QCOMPARE(fs::exists(f->out(std::string(1, char('a' + i)) + ".avi")), expected[i] == FileOutcome::Converted);
+        QCOMPARE(f->batch.State().cancelRequested, yes ? 1 : 0);
+        QCOMPARE(f->sink.messages.size(), 1);
+        QCOMPARE(f->message().isEmpty(), yes);
     }
 
     void quietEncoderAfterAStopRequestIsAskedAndEnded() {
-        listFiles({{"a.avi", 300}, {"b.avi", 300}});
-        m_encoder->Script("a.avi", "produce; report 6 1; exec sleep 30");
-        m_runner->SetStallTimeoutForTest(200);
-        m_sink.onShow = [this](const QString&) { m_batch->RequestCancel(); };
+        f->List(f->src("a.avi"), 300, "produce; report 6 1; exec sleep 30");
+        f->List(f->src("b.avi"), 300);
+        f->runner.SetStallTimeoutForTest(200);
+        f->sink.onShow = [this](const QString&) { f->batch.RequestCancel(); };
         QElapsedTimer timer;
         timer.start();
-        const BatchResult result = m_batch->Convert(out());
-
+        QCOMPARE(f->Convert(), (Outcomes{FileOutcome::Stopped, FileOutcome::NotStarted}));
         QVERIFY(timer.elapsed() < 10000);
-        QCOMPARE(m_sink.questions, 1);
-        QCOMPARE(outcomes(result), (Outcomes{FileOutcome::Stopped, FileOutcome::NotStarted}));
-        QVERIFY(!converted("a.avi"));
+        QCOMPARE(f->sink.questions, 1);
+        QVERIFY(!fs::exists(f->out("a.avi")));
     }
 
     void failuresAreNamedAndTheBatchGoesOn() {
-        listFiles({{"a.avi", 10}, {"b.avi", 10}, {"c.avi", 10}});
-        m_encoder->Script("b.avi", "fail 'Error while opening encoder for output stream #0:0'");
-        m_encoder->Script("c.avi", ": finishes without writing anything");
-        const BatchResult result = m_batch->Convert(out());
-
-        QCOMPARE(outcomes(result), (Outcomes{FileOutcome::Converted, FileOutcome::Failed, FileOutcome::Failed}));
-        QCOMPARE(result.files[1].errorText, std::string("Error while opening encoder for output stream #0:0"));
-        QCOMPARE(result.files[2].errorText, std::string("the encoder wrote no output file"));
-        const QString end = m_sink.messages.value(0);
-        QVERIFY2(end.startsWith("1 of 3 files converted. Total Time:"), qPrintable(end));
-        QVERIFY(end.contains(QString::fromStdString(src("b.avi")) + ": Error while opening encoder"));
-        QVERIFY(!end.contains(QString::fromStdString(src("a.avi"))));
+        f->List(f->src("a.avi"));
+        f->List(f->src("b.avi"), 10, "fail 'Error while opening encoder for output stream #0:0'");
+        f->List(f->src("c.avi"), 10, ": finishes without writing anything");
+        QCOMPARE(f->Convert(), (Outcomes{FileOutcome::Converted, FileOutcome::Failed, FileOutcome::Failed}));
+        QCOMPARE(f->result.files[1].errorText, std::string("Error while opening encoder for output stream #0:0"));
+        QCOMPARE(f->result.files[2].errorText, std::string("the encoder wrote no output file"));
+        QVERIFY2(f->message().startsWith("1 of 3 files converted. Total Time:"), qPrintable(f->message()));
+        QVERIFY(f->message().contains(QString::fromStdString(f->src("b.avi")) + ": Error while opening encoder"));
+        QVERIFY(!f->message().contains(QString::fromStdString(f->src("a.avi"))));
     }
 
     void missingEncoderEndsTheBatchAndSaysWhere() {
-        listFiles({{"a.avi", 10}, {"b.avi", 10}});
-        fs::remove(m_tmp->file("zezozov"));
-        const BatchResult result = m_batch->Convert(out());
-        QCOMPARE(outcomes(result), Outcomes(2, FileOutcome::NotStarted));
-        QVERIFY2(m_sink.messages.value(0).contains(QString::fromStdString(m_tmp->file("zezozov"))),
-                 qPrintable(m_sink.messages.value(0)));
-        QCOMPARE(result.severity, BatchResult::Severity::Error);
-    }
-
-    void neverWritesAFileOfTheBatch() {
-        // Converting into the sources' own folder: a.avi would become a_avi.avi, which is itself listed.
-        listFiles({{"a.avi", 10}, {"a_avi.avi", 10}});
-        const BatchResult result = m_batch->Convert(m_tmp->file("src"));
-        QCOMPARE(ReadFile(src("a_avi.avi")), std::string("source"));
-        QCOMPARE(ReadFile(src("a.avi")), std::string("source"));
-        QCOMPARE(ReadFile(src("a_avi (2).avi")), std::string("converted"));
-        QCOMPARE(ReadFile(src("a_avi_avi.avi")), std::string("converted"));
-        QCOMPARE(outcomes(result), (Outcomes{FileOutcome::Converted, FileOutcome::Converted}));
-        QVERIFY(m_sink.messages.value(0).contains(QString::fromStdString(src("a_avi (2).avi"))));
+        f->List(f->src("a.avi"));
+        f->List(f->src("b.avi"));
+        fs::remove(f->tmp.file("zezozov"));
+        QCOMPARE(f->Convert(), Outcomes(2, FileOutcome::NotStarted));
+        QVERIFY2(f->message().contains(QString::fromStdString(f->tmp.file("zezozov"))), qPrintable(f->message()));
+        QCOMPARE(f->result.severity, BatchResult::Severity::Error);
     }
 
     void refusedBeforeAnythingRuns_data() {
         QTest::addColumn<bool>("withFile");
+        QTest::addColumn<QString>("folder"); // under the test's folder, which holds a file "blocker"
         QTest::addColumn<QString>("message");
-        QTest::newRow("empty list") << false << "No file in the list";
-        QTest::newRow("folder under a file") << true << "Fail to create tmp folder %1";
+        QTest::newRow("empty list") << false << "blocker/sub"
+                                    << "No file in the list";
+        QTest::newRow("folder under a file") << true << "blocker/sub"
+                                             << "Fail to create tmp folder %1";
+        QTest::newRow("double quote") << true << "made/say \"cheese\""
+                                      << "The output folder %1 can't be used: it holds a double quote";
     }
     void refusedBeforeAnythingRuns() {
         QFETCH(bool, withFile);
+        QFETCH(QString, folder);
         QFETCH(QString, message);
         if (withFile)
-            listFiles({{"a.avi", 10}});
-        WriteFile(m_tmp->file("blocker"), "a file, not a folder");
-        const std::string folder = m_tmp->file("blocker/sub");
-        const BatchResult result = m_batch->Convert(folder);
-        QVERIFY(!result.started);
-        QCOMPARE(m_prompts.texts().size(), 1);
-        const QString expected = message.contains("%1") ? message.arg(QString::fromStdString(folder)) : message;
-        QVERIFY2(m_prompts.texts()[0].startsWith(expected), qPrintable(m_prompts.texts()[0]));
-        QCOMPARE(m_sink.started, 0);
-        QVERIFY(m_encoder->Runs().isEmpty());
+            f->List(f->src("a.avi"));
+        WriteFile(f->tmp.file("blocker"), "a file, not a folder");
+        const std::string path = f->tmp.file(folder.toStdString());
+        f->Convert(path);
+        QVERIFY(!f->result.started && !fs::exists(f->tmp.file("made")));
+        QCOMPARE(f->prompts.texts().size(), 1);
+        const QString expected = message.contains("%1") ? message.arg(QString::fromStdString(path)) : message;
+        QVERIFY2(f->prompts.texts()[0].startsWith(expected), qPrintable(f->prompts.texts()[0]));
+        QCOMPARE(f->sink.started, 0);
+        QVERIFY(f->encoder.Runs().isEmpty());
     }
 
     // --- naming: nothing the user owns is overwritten or deleted ---------------------------------------------
 
-    // Lists `path` (made with its folder) as a probed 10 s source converted by `scenario`.
-    void listPath(const std::string& path, const std::string& scenario = "produce") {
-        fs::create_directories(fs::path(path).parent_path());
-        WriteFile(path, "source");
-        m_encoder->Script(fs::path(path).filename().string(), scenario);
-        *m_files.ProbeEntry() = {path, 10, 320, 240, 25};
-        m_files.AppendProbed(path);
+    void neverWritesAFileOfTheBatch() {
+        // Converting into the sources' own folder: a.avi would become a_avi.avi, which is itself listed.
+        f->List(f->src("a.avi"));
+        f->List(f->src("a_avi.avi"));
+        QCOMPARE(f->Convert(f->tmp.file("src")), Outcomes(2, FileOutcome::Converted));
+        QCOMPARE(ReadFile(f->src("a_avi.avi")), std::string("source"));
+        QCOMPARE(ReadFile(f->src("a.avi")), std::string("source"));
+        QCOMPARE(ReadFile(f->src("a_avi (2).avi")), std::string("converted"));
+        QCOMPARE(ReadFile(f->src("a_avi_avi.avi")), std::string("converted"));
+        QVERIFY(f->message().contains(QString::fromStdString(f->src("a_avi (2).avi"))));
     }
 
     void sameNamesFromThreeFoldersGiveThreeOutputs() {
         for (const char* folder : {"a", "b", "c"})
-            listPath(src(std::string(folder) + "/clip.mp4"), "produce; echo \"$in\" > \"$out\"");
-        const BatchResult result = m_batch->Convert(out());
-        QCOMPARE(outcomes(result), Outcomes(3, FileOutcome::Converted));
-        // Each output holds its own source; the third no longer overwrites the second.
-        QCOMPARE(ReadFile(out() + "clip.avi"), src("a/clip.mp4") + "\n");
-        QCOMPARE(ReadFile(out() + "clip_mp4.avi"), src("b/clip.mp4") + "\n");
-        QCOMPARE(ReadFile(out() + "clip_mp4 (2).avi"), src("c/clip.mp4") + "\n");
-        QVERIFY2(m_sink.messages.value(0).contains(
-                     QString::fromStdString(out() + "clip_mp4 (2).avi instead of " + out() + "clip_mp4.avi")),
-                 qPrintable(m_sink.messages.value(0)));
+            f->List(f->src(std::string(folder) + "/clip.mp4"), 10, "produce; echo \"$in\" > \"$out\"");
+        QCOMPARE(f->Convert(), Outcomes(3, FileOutcome::Converted));
+        // Each output holds its own source; the third does not overwrite the second.
+        QCOMPARE(ReadFile(f->out("clip.avi")), f->src("a/clip.mp4") + "\n");
+        QCOMPARE(ReadFile(f->out("clip_mp4.avi")), f->src("b/clip.mp4") + "\n");
+        QCOMPARE(ReadFile(f->out("clip_mp4 (2).avi")), f->src("c/clip.mp4") + "\n");
+        QVERIFY2(f->message().contains(
+                     QString::fromStdString(f->out("clip_mp4 (2).avi") + " instead of " + f->out("clip_mp4.avi"))),
+                 qPrintable(f->message()));
     }
 
+    // The user's own "b c_mp4.avi" beside "b c.avi" is where "b c.mp4" goes: it is moved to the trash first, and
+    // where the trash can't take it safely, the output gets the next free name instead.
     void oldFilesGoToTheTrash_data() {
-        QTest::addColumn<bool>("trashWorks");
-        QTest::newRow("trash takes it") << true;
-        QTest::newRow("trash can't take it") << false;
+        QTest::addColumn<QString>("old");
+        QTest::newRow("trash takes it") << "trash";
+        QTest::newRow("no trash folder") << "no trash";
+        QTest::newRow("Trash/files holds that name without its info") << "taken in trash";
+        QTest::newRow("dangling link") << "link";
     }
     void oldFilesGoToTheTrash() {
-        QFETCH(bool, trashWorks);
-        // The user's own b_mp4.avi beside b.avi: the fallback name of b.mp4's output.
-        const std::string data = m_tmp->file("data");
-        fs::create_directories(data);
-        if (!trashWorks)
-            WriteFile(data + "/Trash", "a file where the trash folder would be");
+        QFETCH(QString, old);
+        const std::string data = f->tmp.file("data"), plain = f->out("b c_mp4.avi"), elsewhere = f->tmp.file("x.avi");
+        // Someone else's file where the trash folder would be, or in it under the name the old file would take.
+        const std::string stranger = data + (old == "no trash" ? "/Trash" : "/Trash/files/b c_mp4.avi");
+        fs::create_directories(fs::path(stranger).parent_path());
+        if (old == "no trash" || old == "taken in trash")
+            WriteFile(stranger, "stranger's");
+        fs::create_directories(f->out());
+        WriteFile(f->out("b c.avi"), "user's b c.avi");
+        if (old == "link")
+            fs::create_symlink(elsewhere, plain);
+        else
+            WriteFile(plain, "user's b c_mp4.avi");
+        f->List(f->src("b c.mp4"));
         qputenv("XDG_DATA_HOME", QByteArray::fromStdString(data));
-        fs::create_directories(out());
-        WriteFile(out() + "b.avi", "user's b.avi");
-        WriteFile(out() + "b_mp4.avi", "user's b_mp4.avi");
-        listPath(src("b.mp4"));
-
-        const BatchResult result = m_batch->Convert(out());
+        QCOMPARE(f->Convert(), Outcomes{FileOutcome::Converted});
         qunsetenv("XDG_DATA_HOME");
-        QCOMPARE(outcomes(result), Outcomes{FileOutcome::Converted});
-        QCOMPARE(ReadFile(out() + "b.avi"), std::string("user's b.avi"));
-        if (trashWorks) {
-            QCOMPARE(ReadFile(out() + "b_mp4.avi"), std::string("converted"));
-            QCOMPARE(ReadFile(data + "/Trash/files/b_mp4.avi"), std::string("user's b_mp4.avi"));
-            QVERIFY(ReadFile(data + "/Trash/info/b_mp4.avi.trashinfo").starts_with("[Trash Info]\nPath=" + out()));
-            QVERIFY(m_sink.messages.value(0).contains("These old files were moved to the trash:\n" +
-                                                      QString::fromStdString(out() + "b_mp4.avi")));
+
+        QCOMPARE(ReadFile(f->out("b c.avi")), std::string("user's b c.avi"));
+        QCOMPARE(ReadFile(old == "trash" ? plain : f->out("b c_mp4 (2).avi")), std::string("converted"));
+        if (old == "trash") {
+            QCOMPARE(ReadFile(stranger), std::string("user's b c_mp4.avi"));
+            const std::string info = ReadFile(data + "/Trash/info/b c_mp4.avi.trashinfo");
+            QVERIFY2(info.starts_with("[Trash Info]\nPath=" + f->out("b%20c_mp4.avi\n")), info.c_str());
+            QVERIFY(
+                f->message().contains("These old files were moved to the trash:\n" + QString::fromStdString(plain)));
+        } else if (old == "link") {
+            QVERIFY(fs::is_symlink(plain) && !fs::exists(elsewhere));
         } else {
-            QCOMPARE(ReadFile(out() + "b_mp4.avi"), std::string("user's b_mp4.avi"));
-            QCOMPARE(ReadFile(out() + "b_mp4 (2).avi"), std::string("converted"));
+            QCOMPARE(ReadFile(plain), std::string("user's b c_mp4.avi"));
+            QCOMPARE(ReadFile(stranger), std::string("stranger's"));
         }
-    }
-
-    // --- folders: refused before anything is made ------------------------------------------------------------
-
-    void unusableFoldersAreRefused_data() {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("why");
-        QTest::newRow("256 characters") << QString(256, QLatin1Char('x')) << "its path is longer than 255 characters";
-        QTest::newRow("double quote") << "say \"cheese\""
-                                      << "it holds a double quote";
-        QTest::newRow("line break") << "two\nlines"
-                                    << "it holds a line break";
-    }
-    void unusableFoldersAreRefused() {
-        QFETCH(QString, name);
-        QFETCH(QString, why);
-        listFiles({{"a.avi", 10}});
-        std::string folder = m_tmp->file("made/") + name.toStdString();
-        folder = folder.substr(folder.size() > 256 ? folder.size() - 256 : 0); // the whole path is what counts
-        if (folder.front() != '/')
-            folder = "/" + folder.substr(1);
-        const BatchResult result = m_batch->Convert(folder);
-        QVERIFY(!result.started && !result.folderAccepted);
-        QCOMPARE(m_prompts.texts().size(), 1);
-        QVERIFY2(m_prompts.texts()[0].startsWith("The output folder " + QString::fromStdString(folder) +
-                                                 " can't be used: " + why),
-                 qPrintable(m_prompts.texts()[0]));
-        QVERIFY(!fs::exists(m_tmp->file("made")));
-        QVERIFY(m_encoder->Runs().isEmpty());
     }
 
     // --- leftovers and results that can't be trusted ---------------------------------------------------------
@@ -376,47 +295,36 @@ private slots:
         QTest::addColumn<FileOutcome>("outcome");
         const QString partial = "printf x > \"$(dirname \"$out\")/.$(basename \"$out\" .avi).zezozov-part.avi\"; ";
         QTest::newRow("killed") << partial + "kill -9 $$" << FileOutcome::Failed;
-        QTest::newRow("failed") << partial + "fail broken" << FileOutcome::Failed;
         QTest::newRow("stopped") << partial + "produce; report 6 1; report 6 2" << FileOutcome::Stopped;
     }
     void noPartialFileAfterAFailedOrStoppedRun() {
         QFETCH(QString, scenario);
         QFETCH(FileOutcome, outcome);
-        listFiles({{"a.avi", 10}}, scenario.toStdString());
-        m_sink.onShow = [this](const QString&) { m_batch->RequestCancel(); };
-        const BatchResult result = m_batch->Convert(out());
-        QCOMPARE(outcomes(result), Outcomes{outcome});
-        QVERIFY(fs::exists(out()));
-        QVERIFY(!fs::exists(out() + ".a.zezozov-part.avi"));
-        QVERIFY(!fs::exists(out() + "a.avi"));
+        f->List(f->src("a.avi"), 10, scenario.toStdString());
+        f->sink.onShow = [this](const QString&) { f->batch.RequestCancel(); };
+        QCOMPARE(f->Convert(), Outcomes{outcome});
+        QVERIFY(fs::exists(f->out()));
+        QVERIFY(!fs::exists(f->out(".a.zezozov-part.avi")));
+        QVERIFY(!fs::exists(f->out("a.avi")));
     }
 
+    // Positions come in whole seconds: a shortfall counts beyond one second and 2% of the playing time.
     void aSourceThatEndsEarlyIsNamed_data() {
         QTest::addColumn<int>("lastPosition");
         QTest::addColumn<bool>("warned");
-        QTest::newRow("reaches the end") << 100 << false;
         QTest::newRow("one second short") << 99 << false;
         QTest::newRow("2% short") << 98 << false;
-        QTest::newRow("half") << 50 << true;
+        QTest::newRow("10% short") << 90 << true;
     }
     void aSourceThatEndsEarlyIsNamed() {
         QFETCH(int, lastPosition);
         QFETCH(bool, warned);
-        listFiles({{"a.avi", 100}}, "report 6 0; report 6 " + std::to_string(lastPosition) + "; produce");
-        const BatchResult result = m_batch->Convert(out());
-        QCOMPARE(outcomes(result), Outcomes{FileOutcome::Converted});
-        QCOMPARE(result.files[0].endedEarly, warned);
-        QCOMPARE(result.severity, warned ? BatchResult::Severity::Warning : BatchResult::Severity::Information);
-        QCOMPARE(
-            m_sink.messages.value(0).contains(QString::fromStdString(out() + "a.avi: 00:00:50 of " + src("a.avi"))),
-            warned);
-    }
-
-    void longSourcesAreNotCut() {
-        listFiles({{"long.avi", 9 * 3600 + 1}, {"nine.avi", 9 * 3600}});
-        m_batch->Convert(out());
-        QVERIFY2(m_encoder->Runs().value(0).contains(" -endpos 10:0:0 0 "), qPrintable(m_encoder->Runs().value(0)));
-        QVERIFY2(m_encoder->Runs().value(1).contains(" -endpos 9:0:0 0 "), qPrintable(m_encoder->Runs().value(1)));
+        f->List(f->src("a.avi"), 100, "report 6 0; report 6 " + std::to_string(lastPosition) + "; produce");
+        QCOMPARE(f->Convert(), Outcomes{FileOutcome::Converted});
+        QCOMPARE(f->result.files[0].endedEarly, warned);
+        QCOMPARE(f->result.severity, warned ? BatchResult::Severity::Warning : BatchResult::Severity::Information);
+        QCOMPARE(f->message().contains(QString::fromStdString(f->out("a.avi: 00:01:30 of ") + f->src("a.avi"))),
+                 warned);
     }
 
     // --- the encoder's report protocol -----------------------------------------------------------------------
@@ -433,22 +341,18 @@ private slots:
                                           << "a report line longer than 4096 bytes";
         QTest::newRow("long line") << "head -c 5000 /dev/zero | tr '\\0' 7; echo; read r; produce"
                                    << FileOutcome::Failed << "a report line longer than 4096 bytes";
+        // 200 KiB of diagnostics, then the line that says why: the last 64 KiB are kept.
+        QTest::newRow("long diagnostics") << "head -c 204800 /dev/zero | tr '\\0' e >&2; echo >&2; fail 'the reason'"
+                                          << FileOutcome::Failed << "the reason";
     }
     void reportProtocol() {
         QFETCH(QString, scenario);
         QFETCH(FileOutcome, outcome);
         QFETCH(QString, error);
-        listFiles({{"a.avi", 10}}, scenario.toStdString());
-        const BatchResult result = m_batch->Convert(out());
-        QCOMPARE(outcomes(result), Outcomes{outcome});
-        QVERIFY2(QString::fromStdString(result.files[0].errorText).contains(error), result.files[0].errorText.c_str());
-    }
-
-    void errorTailKeepsTheLast64KiB() {
-        // 200 KiB of diagnostics, then the line that says why.
-        listFiles({{"a.avi", 10}}, "head -c 204800 /dev/zero | tr '\\0' e >&2; echo >&2; fail 'the reason'");
-        const BatchResult result = m_batch->Convert(out());
-        QCOMPARE(result.files[0].errorText, std::string("the reason"));
+        f->List(f->src("a.avi"), 10, scenario.toStdString());
+        QCOMPARE(f->Convert(), Outcomes{outcome});
+        QVERIFY2(QString::fromStdString(f->result.files[0].errorText).contains(error),
+                 f->result.files[0].errorText.c_str());
     }
 
     void probeStartsEveryFileFromNothing() {
@@ -461,16 +365,16 @@ private slots:
         };
         QList<bool> accepted;
         for (const auto& [name, scenario] : files) {
-            WriteFile(src(name), "source");
-            m_encoder->Script(name, scenario);
-            accepted << m_batch->Probe(src(name)).accepted;
+            WriteFile(f->src(name), "source");
+            f->encoder.Script(name, scenario);
+            accepted << f->batch.Probe(f->src(name)).accepted;
         }
         QCOMPARE(accepted, (QList<bool>{false, false, true}));
-        const VideoFileEntry& entry = m_files.entries[0];
+        const VideoFileEntry& entry = f->files.entries[0];
         QCOMPARE(entry.duration, 12.0);
         QCOMPARE(entry.sourceWidth, 640);
         QVERIFY(qAbs(entry.sourceFrameRate - 29.97) < 0.001);
-        QVERIFY2(m_encoder->Runs()[0].contains(" 1 0"), qPrintable(m_encoder->Runs()[0]));
+        QVERIFY2(f->encoder.Runs()[0].contains(" 1 0"), qPrintable(f->encoder.Runs()[0]));
     }
 };
 

@@ -1,41 +1,27 @@
 #include "convert/parameter_text.h"
 
-#include <functional>
-#include <regex>
-
 #include <gtest/gtest.h>
 
+#include "settings/conversion_settings.h"
 #include "settings/output_profiles.h"
 
 namespace {
 
-const std::string kIn = "/in/clip.mpg";
-const std::string kOut = "/out/clip.out";
 const std::string kHead = "\"/in/clip.mpg\" -o \"/out/clip.out\"";
 const std::string kTail = " -endpos 9:0:0 0 3146290";
-const std::string kAviTail =
-    " -of lavf -lavfopts i_certify_that_my_video_stream_does_not_use_b_frames:format=avi -sws 2";
+
+// A first run's settings, changed by option.ini lines.
+ConversionSettings Settings(const std::string& lines = "") {
+    return SettingsFromText("[Destinate]\n" + lines);
+}
 
 EncoderJob Job(double sourceFrameRate = 25) {
     EncoderJob job;
-    job.inputPath = kIn;
-    job.outputPath = kOut;
+    job.inputPath = "/in/clip.mpg";
+    job.outputPath = "/out/clip.out";
     job.windowHandle = 3146290;
     job.sourceFrameRate = sourceFrameRate;
     return job;
-}
-
-// The defaults a first run stores, which the cases below change.
-ConversionSettings Defaults() {
-    ConversionSettings s;
-    s.volume = 20;
-    s.aviQuality = 4;
-    s.mpeg1Quality = 3;
-    s.mpeg2Quality = 3;
-    s.svcdQuality = 4;
-    s.dvdQuality = 5;
-    s.wmvQuality = 5;
-    return s;
 }
 
 std::string Convert(const ConversionSettings& s, const EncoderJob& job = Job()) {
@@ -44,182 +30,95 @@ std::string Convert(const ConversionSettings& s, const EncoderJob& job = Job()) 
     return p.text;
 }
 
-// The argument after `option` in the split text, or "<none>".
-std::string OptionValue(const std::string& text, const std::string& option) {
-    const std::vector<std::string> args = SplitParameterText(text);
-    for (std::size_t i = 0; i + 1 < args.size(); ++i) {
-        if (args[i] == option)
-            return args[i + 1];
-    }
-    return "<none>";
-}
-
-TEST(ParameterText, WorkedExample) {
-    ConversionSettings s = Defaults();
-    s.outputFormat = FORMAT_AVI;
-    EncoderJob job = Job(25);
-    job.inputPath = "/output video/movie.mpg";
-    job.outputPath = "/output video/movie.avi";
-    EXPECT_EQ(Convert(s, job),
-              "\"/output video/movie.mpg\" -o \"/output video/movie.avi\" -oac mp3lame -ovc lavc -lameopts "
-              "vbr=3:br=128:mode=3 -lavcopts vcodec=mpeg4:vbitrate=1000:vhq:vqmin=1:vqmax=31:autoaspect=1 -ffourcc "
-              "DX50 -of lavf -lavfopts i_certify_that_my_video_stream_does_not_use_b_frames:format=avi -sws 2 -af "
-              "volume=+0db:0:channels=2 -ofps 25.000000 -endpos 9:0:0 0 3146290");
-}
-
-// One pinned text per format block and codec choice; the frame rate and filter follow the block.
-TEST(ParameterText, FormatBlocks) {
-    const std::string wmTail = " -sws 2 -af volume=+0db:0:channels=2 -srate 44100 -ofps 1000.000000";
-    const std::string certify = " -of lavf -lavfopts i_certify_that_my_video_stream_does_not_use_b_frames:format=";
+// The whole text of every format and codec choice; the frame rate and filter follow the format's block.
+TEST(ParameterText, EveryFormat) {
+    const std::string avi =
+        " -of lavf -lavfopts i_certify_that_my_video_stream_does_not_use_b_frames:format=avi -sws 2";
     const std::string mpg = " -of lavf -lavfopts format=mpg:i_certify_that_my_video_stream_does_not_use_b_frames";
-    struct Case {
+    const std::string windowsMedia = " -of lavf -lavfopts i_certify_that_my_video_stream_does_not_use_b_frames:format=";
+    const std::string windowsMediaTail = " -sws 2 -af volume=+0db:0:channels=2 -srate 44100 -ofps 1000.000000";
+    struct Row {
         const char* name;
-        std::function<void(ConversionSettings&)> change;
-        std::string expected; // everything between the head and the tail
+        const char* settings; // option.ini lines
+        std::string text;     // everything between the paths and the tail
     };
-    const Case cases[] = {
-        {"avi ac3 + mpeg4",
-         [](auto& s) {
-             s.aviAudioCodec = 1;
-             s.aviQuality = 8;
-             s.volume = 12;
-         },
-         " -oac lavc -ovc lavc -lavcopts "
-         "acodec=ac3:abitrate=224:vcodec=mpeg4:vbitrate=2500:vhq:vqmin=1:vqmax=31:autoaspect=1 -ffourcc DX50" +
-             kAviTail + " -af volume=-8db:0:channels=6:lavcresample=44100 -srate 44100 -ofps 25.000000"},
-        {"avi mp3 + xvid",
-         [](auto& s) {
-             s.aviVideoCodec = 1;
-             s.aviQuality = 0;
-             s.aviFrameRate = 2;
-         },
-         " -oac mp3lame -ovc xvid -lameopts vbr=3:br=64:mode=3 -xvidencopts bitrate=384:autoaspect=1" + kAviTail +
-             " -af volume=+0db:0:channels=2 -ofps 20.000000"},
-        {"xvid ac3 ignores the avi codecs",
-         [](auto& s) {
-             s.outputFormat = FORMAT_XVID;
-             s.xvidAudioCodec = 1;
-             s.volume = 40;
-         },
-         " -oac lavc -ovc xvid -lavcopts acodec=ac3:abitrate=128 -xvidencopts bitrate=1000:autoaspect=1" + kAviTail +
-             " -af volume=+20db:0:channels=6:lavcresample=44100 -srate 44100 -ofps 25.000000"},
-        {"zodi ignores the avi codecs",
-         [](auto& s) {
-             s.outputFormat = FORMAT_ZODI;
-             s.aviVideoCodec = 1;
-             s.aviAudioCodec = 1;
-         },
+    const Row rows[] = {
+        {"avi", "",
          " -oac mp3lame -ovc lavc -lameopts vbr=3:br=128:mode=3 -lavcopts "
          "vcodec=mpeg4:vbitrate=1000:vhq:vqmin=1:vqmax=31:autoaspect=1 -ffourcc DX50" +
-             kAviTail + " -af volume=+0db:0:channels=2 -ofps 25.000000"},
-        {"mpeg1",
-         [](auto& s) {
-             s.outputFormat = FORMAT_MPEG1;
-             s.mpegAspectRatio = 2;
-         },
+             avi + " -af volume=+0db:0:channels=2 -ofps 25.000000"},
+        {"avi ac3 + mpeg4", "AVI audio codec=1\nAVI quality=8\nVolume=12",
+         " -oac lavc -ovc lavc -lavcopts "
+         "acodec=ac3:abitrate=224:vcodec=mpeg4:vbitrate=2500:vhq:vqmin=1:vqmax=31:autoaspect=1 -ffourcc DX50" +
+             avi + " -af volume=-8db:0:channels=6:lavcresample=44100 -srate 44100 -ofps 25.000000"},
+        {"avi mp3 + xvid", "AVI video codec=1\nAVI quality=0\nAVI frame rate=2",
+         " -oac mp3lame -ovc xvid -lameopts vbr=3:br=64:mode=3 -xvidencopts bitrate=384:autoaspect=1" + avi +
+             " -af volume=+0db:0:channels=2 -ofps 20.000000"},
+        {"xvid ac3", "Output format=4\nXvid audio codec=1\nVolume=40",
+         " -oac lavc -ovc xvid -lavcopts acodec=ac3:abitrate=128 -xvidencopts bitrate=1000:autoaspect=1" + avi +
+             " -af volume=+20db:0:channels=6:lavcresample=44100 -srate 44100 -ofps 25.000000"},
+        {"zodi ignores the avi codecs", "Output format=3\nAVI video codec=1\nAVI audio codec=1",
+         " -oac mp3lame -ovc lavc -lameopts vbr=3:br=128:mode=3 -lavcopts "
+         "vcodec=mpeg4:vbitrate=1000:vhq:vqmin=1:vqmax=31:autoaspect=1 -ffourcc DX50" +
+             avi + " -af volume=+0db:0:channels=2 -ofps 25.000000"},
+        {"mpeg1", "Output format=1",
          " -af volume=+0db:0:channels=2:lavcresample=44100 -srate 44100 -oac lavc -ovc lavc -lavcopts "
          "vcodec=mpeg1video:keyint=18:vrc_buf_size=327:vrc_minrate=1000:vbitrate=1000:vrc_maxrate=1000:acodec=mp2:"
          "abitrate=192:autoaspect=1:aspect=16/9" +
              mpg + " -ofps 25.000000"},
-        {"mpeg2",
-         [](auto& s) {
-             s.outputFormat = FORMAT_MPEG2;
-             s.mpegAspectRatio = 3;
-             s.mpegFrameRate = 4;
-             s.mpegResolution = 15;
-         },
+        {"mpeg2", "Output format=2\nMPEG aspect ratio=3\nMPEG frame rate=4\nMPEG resolution=15",
          " -oac lavc -ovc lavc -lavcopts "
          "vcodec=mpeg2video:keyint=18:vrc_buf_size=1835:vrc_maxrate=9400:vbitrate=2000:acodec=mp2:abitrate=160:"
          "autoaspect=1:aspect=2.21/1" +
              mpg +
              " -af volume=+0db:0:channels=2:lavcresample=44100 -srate 44100 -ofps 30000/1001 -vf "
              "scale=640:480,harddup"},
-        {"vcd pal",
-         [](auto& s) {
-             s.outputFormat = FORMAT_VCD;
-             s.tvMode = 1;
-             s.mpeg1Quality = 0;
-             s.dvdAspectRatio = 1;
-         },
+        {"vcd pal", "Output format=5\nTV mode=1\nMPEG1 quality=0",
          " -oac lavc -ovc lavc -of mpeg -lavcopts "
          "vcodec=mpeg1video:keyint=15:vrc_buf_size=327:vrc_minrate=512:vbitrate=512:vrc_maxrate=512:acodec=mp2:"
          "abitrate=96:autoaspect=1:aspect=16/9 -mpegopts format=xvcd -af volume=+0db:0:channels=2:lavcresample=44100 "
          "-srate 44100 -ofps 25.000000 -vf scale=352:288,harddup"},
-        {"svcd ntsc: the peak rate lies halfway to 2500",
-         [](auto& s) {
-             s.outputFormat = FORMAT_SVCD;
-             s.svcdQuality = 0;
-             s.dvdAspectRatio = 1;
-         },
+        {"svcd ntsc: the peak rate lies halfway to 2500", "Output format=6\nSVCD quality=0",
          " -oac lavc -ovc lavc -of mpeg -lavcopts "
          "vcodec=mpeg2video:keyint=18:vrc_buf_size=917:vrc_minrate=600:vrc_maxrate=1650:vbitrate=800:acodec=mp2:"
          "abitrate=128:autoaspect=1:aspect=16/9 -mpegopts format=xsvcd -af "
          "volume=+0db:0:channels=2:lavcresample=44100 -srate 44100 -ofps 30000/1001 -vf scale=480:480,harddup"},
         {"dvd: any tv mode but 0 is pal, any codec but 0 is mp2",
-         [](auto& s) {
-             s.outputFormat = FORMAT_DVD;
-             s.tvMode = 7;
-             s.dvdAudioCodec = -1;
-             s.dvdQuality = 0;
-             s.dvdAspectRatio = 0;
-             s.volume = 0;
-         },
+         "Output format=7\nTV mode=7\nDVD audio codec=-1\nDVD quality=0\nDVD aspect ratio=0\nVolume=0",
          " -oac lavc -ovc lavc -of mpeg -lavcopts "
          "vcodec=mpeg2video:keyint=15:vrc_buf_size=1835:vrc_maxrate=9400:vbitrate=800:acodec=mp2:abitrate=112:"
          "autoaspect=1:aspect=4/3 -mpegopts format=dvd -af volume=-20db:0:lavcresample=48000 -srate 48000 "
          "-ofps 25.000000 -vf scale=720:576,harddup"},
-        {"wmv",
-         [](auto& s) {
-             s.outputFormat = FORMAT_WMV;
-             s.wmvAudioCodec = 1;
-             s.asfAudioCodec = 0;
-             s.aviResolution = 17;
-         },
-         " -oac lavc -ovc lavc -lavcopts vcodec=wmv2:acodec=wmav2:vqscale=16:abitrate=128:autoaspect=1" + certify +
-             "wmv" + wmTail + " -vf scale=640:480,harddup"},
-        {"asf",
-         [](auto& s) {
-             s.outputFormat = FORMAT_ASF;
-             s.asfVideoCodec = 1;
-             s.asfAudioCodec = 0;
-             s.wmvAudioCodec = 1;
-         },
-         " -oac lavc -ovc lavc -lavcopts vcodec=msmpeg4v2:acodec=wmav1:vqscale=16:abitrate=128:autoaspect=1" + certify +
-             "asf" + wmTail},
-        {"no such format", [](auto& s) { s.outputFormat = 10; }, " -ofps 1000.000000"},
+        {"wmv", "Output format=8\nASF audio codec=0\nAVI resolution=17",
+         " -oac lavc -ovc lavc -lavcopts vcodec=wmv2:acodec=wmav2:vqscale=16:abitrate=128:autoaspect=1" + windowsMedia +
+             "wmv" + windowsMediaTail + " -vf scale=640:480,harddup"},
+        {"asf", "Output format=9\nASF video codec=1\nASF audio codec=0",
+         " -oac lavc -ovc lavc -lavcopts vcodec=msmpeg4v2:acodec=wmav1:vqscale=16:abitrate=128:autoaspect=1" +
+             windowsMedia + "asf" + windowsMediaTail},
+        {"no such format", "Output format=10", " -ofps 1000.000000"},
     };
-    for (const Case& c : cases) {
-        ConversionSettings s = Defaults();
-        c.change(s);
-        EXPECT_EQ(Convert(s), kHead + c.expected + kTail) << c.name;
-    }
+    for (const Row& row : rows)
+        EXPECT_EQ(Convert(Settings(row.settings)), kHead + row.text + kTail) << row.name;
 }
 
-TEST(ParameterText, WindowsMediaQuantiser) {
+TEST(ParameterText, WindowsMediaQuantiserPastTheLadder) {
     // Positions past the ladder give no bit rates but still shift the quantiser.
-    const std::pair<int, const char*> cases[] = {
-        {0, "vqscale=29:abitrate=64"},
-        {8, "vqscale=9:abitrate=224"},
-        {21, "vqscale=-23:abitrate=0"},
-        {-1, "vqscale=31:abitrate=0"},
-    };
-    for (const auto& [quality, expected] : cases) {
-        ConversionSettings s = Defaults();
-        s.outputFormat = FORMAT_WMV;
-        s.wmvQuality = quality;
-        const std::string text = Convert(s);
+    const std::pair<const char*, const char*> rows[] = {{"21", "vqscale=-23:abitrate=0"},
+                                                        {"-1", "vqscale=31:abitrate=0"}};
+    for (const auto& [quality, expected] : rows) {
+        const std::string text = Convert(Settings("Output format=8\nWMV quality=" + std::string(quality)));
         EXPECT_NE(text.find(expected), std::string::npos) << quality << ": " << text;
     }
 }
 
 TEST(ParameterText, FrameRateOption) {
-    struct Case {
+    struct Row {
         int format;
-        std::int32_t choice; // aviFrameRate or mpegFrameRate; tvMode for the disc formats
+        std::int32_t choice; // AVI or MPEG frame rate; TV mode for the disc formats
         double source;
         const char* ofps;
     };
-    const Case cases[] = {
+    const Row rows[] = {
         // The source's own rate under the AVI family: kept between 14.985 and 60; NTSC rates as exact fractions.
         {FORMAT_AVI, 0, 12, "15000/1001"},
         {FORMAT_XVID, 0, 60, "60.000000"},
@@ -227,16 +126,15 @@ TEST(ParameterText, FrameRateOption) {
         {FORMAT_AVI, 0, 29.970005, "30000/1001"},
         {FORMAT_AVI, 0, 29.97002, "29.970020"},
         {FORMAT_AVI, 3, 25, "24000/1001"},
-        {FORMAT_AVI, 5, 50, "25.000000"},
         {FORMAT_AVI, -1, 25, "30.000000"},
         // Plain MPEG snaps the source's rate.
         {FORMAT_MPEG1, 0, 23.9, "24000/1001"},
+        {FORMAT_MPEG1, 0, 24, "24.000000"},
         {FORMAT_MPEG1, 0, 24.9, "24.000000"},
         {FORMAT_MPEG2, 0, 26.5, "25.000000"},
         {FORMAT_MPEG1, 0, 29.5, "30000/1001"},
         {FORMAT_MPEG1, 0, 30, "30.000000"},
         {FORMAT_MPEG2, 4, 25, "30000/1001"},
-        {FORMAT_MPEG2, 6, 25, "30.000000"},
         // The disc formats follow the TV mode, whatever the source; Windows Media keeps the source's timestamps.
         {FORMAT_VCD, 0, 25, "24000/1001"},
         {FORMAT_SVCD, 0, 25, "30000/1001"},
@@ -244,165 +142,120 @@ TEST(ParameterText, FrameRateOption) {
         {FORMAT_ASF, 3, 30, "1000.000000"},
         {-1, 0, 30, "1000.000000"},
     };
-    for (const Case& c : cases) {
-        ConversionSettings s = Defaults();
-        s.outputFormat = c.format;
-        s.aviFrameRate = c.choice;
-        s.mpegFrameRate = c.choice;
-        s.tvMode = c.choice;
-        EXPECT_EQ(OptionValue(Convert(s, Job(c.source)), "-ofps"), c.ofps)
-            << "format " << c.format << ", choice " << c.choice << ", source " << c.source;
+    for (const Row& row : rows) {
+        ConversionSettings s = Settings();
+        s.outputFormat = row.format;
+        s.aviFrameRate = s.mpegFrameRate = s.tvMode = row.choice;
+        const std::vector<std::string> args = SplitParameterText(Convert(s, Job(row.source)));
+        const auto ofps = std::find(args.begin(), args.end(), "-ofps");
+        EXPECT_EQ(ofps < args.end() - 1 ? ofps[1] : "none", row.ofps)
+            << "format " << row.format << ", choice " << row.choice << ", source " << row.source;
     }
 }
 
 TEST(ParameterText, VideoFilter) {
-    struct Case {
-        std::int32_t aviResolution; // 19: 720 x 576, 17: 640 x 480, 0: the source's own size
+    struct Row {
+        const char* resolution; // AVI resolution: 19 is 720 x 576, 17 is 640 x 480, 0 the source's own size
         int spareWidth, spareHeight;
         const char* filter; // "" for none
     };
-    const Case cases[] = {
-        {19, 100, 0, " -vf scale=-3:576,harddup,expand=720:576"},
-        {17, 0, 50, " -vf scale=640:-3,harddup,expand=640:480"},
-        {19, -48, 36, " -vf scale=720:-3,harddup,expand=720:576"},
-        {19, 240, -288, " -vf scale=-3:576,harddup,expand=720:576"},
-        {17, 0, 0, " -vf scale=640:480,harddup"},
-        {17, -3, -4, " -vf scale=640:480,harddup"},
-        {0, 0, 0, ""},
+    const Row rows[] = {
+        {"19", 100, 0, " -vf scale=-3:576,harddup,expand=720:576"},
+        {"17", 0, 50, " -vf scale=640:-3,harddup,expand=640:480"},
+        {"19", -48, 36, " -vf scale=720:-3,harddup,expand=720:576"},
+        {"17", -3, -4, " -vf scale=640:480,harddup"},
+        {"0", 0, 0, ""},
     };
-    for (const Case& c : cases) {
-        ConversionSettings s = Defaults();
-        s.aviFrameRate = 5;
-        s.aviResolution = c.aviResolution;
+    for (const Row& row : rows) {
         EncoderJob job = Job();
-        job.spareWidth = c.spareWidth;
-        job.spareHeight = c.spareHeight;
-        const std::string text = Convert(s, job);
-        EXPECT_NE(text.find(std::string("-ofps 25.000000") + c.filter + kTail), std::string::npos)
-            << c.aviResolution << " spare " << c.spareWidth << "/" << c.spareHeight << ": " << text;
+        job.spareWidth = row.spareWidth;
+        job.spareHeight = row.spareHeight;
+        const std::string text =
+            Convert(Settings("AVI frame rate=5\nAVI resolution=" + std::string(row.resolution)), job);
+        EXPECT_NE(text.find(std::string("-ofps 25.000000") + row.filter + kTail), std::string::npos)
+            << row.resolution << " spare " << row.spareWidth << "/" << row.spareHeight << ": " << text;
     }
 }
 
 // Each text comes from the settings and its own job alone: what one file derived never reaches the next.
 TEST(ParameterText, NothingCarriesOverBetweenTwoTexts) {
-    ConversionSettings avi = Defaults();
-    EncoderJob probe = Job(0);
+    EncoderJob probe = Job(0), wide = Job(50);
     probe.probeOnly = 1;
-    const ParameterText fresh = BuildParameterText(avi, probe);
-
-    ConversionSettings dvd = Defaults();
-    dvd.outputFormat = FORMAT_DVD;
-    dvd.tvMode = 1;
-    EncoderJob wide = Job(50);
     wide.spareHeight = 96;
-    const ParameterText first = BuildParameterText(dvd, wide);
+    const ParameterText fresh = BuildParameterText(Settings(), probe);
+    const ParameterText first = BuildParameterText(Settings("Output format=7\nTV mode=1"), wide);
     EXPECT_EQ(first.derived.frameWidth, 720);
     EXPECT_EQ(first.derived.outputFrameRate, 25);
-
-    const ParameterText second = BuildParameterText(avi, probe);
+    const ParameterText second = BuildParameterText(Settings(), probe);
     EXPECT_EQ(second.text, fresh.text);
     EXPECT_EQ(second.text.find("scale="), std::string::npos) << second.text;
     EXPECT_EQ(second.derived.frameWidth, 0);
     EXPECT_EQ(second.derived.videoBitrate, 1000);
 }
 
-TEST(ParameterText, ProbeTailCarriesModeAndSignedHandle) {
-    ConversionSettings s = Defaults();
-    s.aviFrameRate = 5;
+TEST(ParameterText, TailCarriesModeAndSignedHandle) {
     EncoderJob job = Job();
     job.probeOnly = 1;
     job.windowHandle = -2;
-    EXPECT_EQ(BuildParameterText(s, job).text,
-              kHead +
-                  " -oac mp3lame -ovc lavc -lameopts vbr=3:br=128:mode=3 -lavcopts "
-                  "vcodec=mpeg4:vbitrate=1000:vhq:vqmin=1:vqmax=31:autoaspect=1 -ffourcc DX50" +
-                  kAviTail + " -af volume=+0db:0:channels=2 -ofps 25.000000 -endpos 9:0:0 1 -2");
+    EXPECT_TRUE(Convert(Settings(), job).ends_with("-ofps 25.000000 -endpos 9:0:0 1 -2"));
     job.probeOnly = 0;
     job.windowHandle = 94489280512;
-    const std::string text = BuildParameterText(s, job).text;
-    EXPECT_EQ(text.substr(text.size() - 28), " -endpos 9:0:0 0 94489280512");
+    EXPECT_TRUE(Convert(Settings(), job).ends_with("-ofps 25.000000 -endpos 9:0:0 0 94489280512"));
 }
 
-TEST(ParameterText, LadderTextsAgreeWithTheEncoderRates) {
-    const std::regex rates(R"(^\d\.[A-Za-z ]{6} \(video bitrate: *(\d+)kbps; audio bitrate: *(\d+)kbps\)$)");
-    for (int format = 0; format < kFormatCount; ++format) {
-        const ChoiceList list = GetChoiceList(format, SettingKind::Quality);
-        ASSERT_FALSE(list.texts.empty());
-        for (std::size_t pos = 0; pos < list.texts.size(); ++pos) {
-            std::smatch m;
-            ASSERT_TRUE(std::regex_match(list.texts[pos], m, rates)) << list.texts[pos];
-            ConversionSettings s;
-            s.outputFormat = format;
-            s.*list.field = static_cast<std::int32_t>(pos);
-            DerivedValues derived;
-            DeriveBitrates(s, derived);
-            EXPECT_EQ(derived.videoBitrate, std::stoi(m[1])) << format << "/" << pos;
-            EXPECT_EQ(derived.audioBitrate, std::stoi(m[2])) << format << "/" << pos;
-        }
+// -endpos follows the source: nine hours up to nine hours, the source's hours rounded up beyond, so a long source
+// is never cut.
+TEST(ParameterText, EndPositionFollowsTheSource) {
+    const std::pair<double, const char*> rows[] = {
+        {9 * 3600, " -endpos 9:0:0 0 "}, {9 * 3600 + 1, " -endpos 10:0:0 0 "}, {2147483647, " -endpos 596524:0:0 0 "}};
+    for (const auto& [duration, tail] : rows) {
+        EncoderJob job = Job();
+        job.sourceDuration = duration;
+        const std::string text = Convert(Settings(), job);
+        EXPECT_NE(text.find(tail), std::string::npos) << duration << ": " << text;
     }
 }
 
-TEST(ParameterText, AspectText) {
-    struct Case {
+// Values outside their list: the aspect takes the list's first entry, the frame size keeps the source's.
+TEST(ParameterText, AspectAndFrameSizeOutsideTheirLists) {
+    struct Row {
         int format;
-        std::int32_t mpegAspect, dvdAspect;
-        const char* text;
-    };
-    const Case cases[] = {
-        {FORMAT_MPEG1, 0, 1, "1/1"}, {FORMAT_MPEG2, 3, 0, "2.21/1"}, {FORMAT_MPEG1, -1, 1, "1/1"},
-        {FORMAT_VCD, 3, 0, "4/3"},   {FORMAT_SVCD, 0, 1, "16/9"},    {FORMAT_DVD, 1, -5, "4/3"},
-        {FORMAT_AVI, 1, 1, ""},
-    };
-    for (const Case& c : cases) {
-        ConversionSettings s;
-        s.outputFormat = c.format;
-        s.mpegAspectRatio = c.mpegAspect;
-        s.dvdAspectRatio = c.dvdAspect;
-        EXPECT_EQ(DeriveAspectText(s), c.text) << c.format << " " << c.mpegAspect << " " << c.dvdAspect;
-    }
-}
-
-TEST(ParameterText, FrameSize) {
-    struct Case {
-        int format;
-        std::int32_t resolution; // aviResolution and mpegResolution; tvMode for the disc formats
+        std::int32_t position; // MPEG and DVD aspect ratio; AVI and MPEG resolution
+        const char* aspect;
         int width, height;
     };
-    const Case cases[] = {
-        {FORMAT_AVI, 13, 480, 272}, {FORMAT_MPEG1, 13, 480, 480}, {FORMAT_WMV, 19, 720, 576},
-        {FORMAT_AVI, 20, 0, 0},     {FORMAT_MPEG1, 18, 0, 0},     {FORMAT_ASF, -1, 0, 0},
-        {FORMAT_VCD, 1, 352, 288},  {FORMAT_SVCD, 0, 480, 480},   {FORMAT_DVD, 3, 720, 576},
+    const Row rows[] = {
+        {FORMAT_MPEG1, -1, "1/1", 0, 0},     {FORMAT_DVD, -5, "4/3", 720, 480}, {FORMAT_AVI, 13, "", 480, 272},
+        {FORMAT_MPEG1, 13, "1/1", 480, 480}, {FORMAT_AVI, 20, "", 0, 0},        {FORMAT_MPEG1, 18, "1/1", 0, 0},
     };
-    for (const Case& c : cases) {
-        ConversionSettings s;
-        s.outputFormat = c.format;
-        s.aviResolution = c.resolution;
-        s.mpegResolution = c.resolution;
-        s.tvMode = c.resolution;
+    for (const Row& row : rows) {
+        ConversionSettings s = Settings();
+        s.outputFormat = row.format;
+        s.mpegAspectRatio = s.dvdAspectRatio = s.aviResolution = s.mpegResolution = row.position;
         DerivedValues derived{1, 2, 3, 4, 5};
         DeriveFrameSize(s, derived);
-        EXPECT_EQ(derived.frameWidth, c.width) << c.format << "/" << c.resolution;
-        EXPECT_EQ(derived.frameHeight, c.height) << c.format << "/" << c.resolution;
+        EXPECT_EQ(DeriveAspectText(s), row.aspect) << row.format << "/" << row.position;
+        EXPECT_EQ(derived.frameWidth, row.width) << row.format << "/" << row.position;
+        EXPECT_EQ(derived.frameHeight, row.height) << row.format << "/" << row.position;
     }
 }
 
 TEST(ParameterText, RefusesPathsThatCannotBeQuoted) {
-    const std::string tooLong = "/" + std::string(255, 'a');
-    const std::string longest = "/" + std::string(254, 'a');
-    const std::string cases[] = {"/in/say \"hi\".avi", "/in/two\nlines.avi", "/in/ret\r.avi", tooLong};
-    for (const std::string& bad : cases) {
+    const std::string rows[] = {"/in/say \"hi\".avi", "/in/two\nlines.avi", "/in/ret\r.avi",
+                                "/" + std::string(255, 'a')};
+    for (const std::string& bad : rows) {
         for (const bool asInput : {true, false}) {
             EncoderJob job = Job();
             (asInput ? job.inputPath : job.outputPath) = bad;
-            const ParameterText p = BuildParameterText(Defaults(), job);
+            const ParameterText p = BuildParameterText(Settings(), job);
             EXPECT_FALSE(p.ok()) << bad;
             EXPECT_TRUE(p.text.empty()) << bad;
             EXPECT_NE(p.error.find(bad), std::string::npos) << p.error;
         }
     }
     EncoderJob job = Job();
-    job.inputPath = longest;
-    EXPECT_TRUE(BuildParameterText(Defaults(), job).ok());
+    job.inputPath = "/" + std::string(254, 'a');
+    EXPECT_TRUE(BuildParameterText(Settings(), job).ok());
 }
 
 TEST(ParameterText, AcceptedPathsStaySingleArguments) {
@@ -410,14 +263,12 @@ TEST(ParameterText, AcceptedPathsStaySingleArguments) {
     const std::string paths[] = {
         "/in/a b/c d.avi", "/in/-vf scale=1:1 -o x.avi", "/in/tab\there.avi", "/in/'quote' $(x) ;&.avi", "-o", "",
     };
-    ConversionSettings s = Defaults();
-    s.aviFrameRate = 5;
-    const std::size_t plainCount = SplitParameterText(Convert(s)).size();
+    const std::size_t plainCount = SplitParameterText(Convert(Settings())).size();
     for (const std::string& path : paths) {
         EncoderJob job = Job();
         job.inputPath = path;
         job.outputPath = path + ".avi";
-        const std::vector<std::string> args = SplitParameterText(Convert(s, job));
+        const std::vector<std::string> args = SplitParameterText(Convert(Settings(), job));
         ASSERT_EQ(args.size(), plainCount) << path;
         EXPECT_EQ(args[0], path);
         EXPECT_EQ(args[1], "-o");
@@ -427,30 +278,15 @@ TEST(ParameterText, AcceptedPathsStaySingleArguments) {
 
 TEST(ParameterText, Split) {
     using Args = std::vector<std::string>;
-    const std::pair<const char*, Args> cases[] = {
-        {"a  b", {"a", "b"}},        {"  a b  ", {"a", "b"}},
-        {"\"a b\" c", {"a b", "c"}}, {"\"\" -o \"\"", {"", "-o", ""}},
-        {"x\"y z\"w", {"xy zw"}},    {"", {}},
+    const std::pair<const char*, Args> rows[] = {
+        {"  a  b  ", {"a", "b"}},
+        {"\"a b\" c", {"a b", "c"}},
+        {"\"\" -o \"\"", {"", "-o", ""}},
+        {"x\"y z\"w", {"xy zw"}},
+        {"", {}},
     };
-    for (const auto& [text, args] : cases)
+    for (const auto& [text, args] : rows)
         EXPECT_EQ(SplitParameterText(text), args) << text;
 }
 
 } // namespace
-
-// -endpos follows the source: nine hours up to nine hours, the source's hours rounded up beyond, so a long source
-// is never cut (the worked example's 9:0:0 stays).
-TEST(ParameterText, EndPositionFollowsTheSource) {
-    const std::pair<double, const char*> cases[] = {
-        {0, " -endpos 9:0:0 0 "},          {9 * 3600, " -endpos 9:0:0 0 "},        {9 * 3600 + 1, " -endpos 10:0:0 0 "},
-        {25 * 3600, " -endpos 25:0:0 0 "}, {2147483647, " -endpos 596524:0:0 0 "},
-    };
-    for (const auto& [duration, tail] : cases) {
-        EncoderJob job;
-        job.inputPath = "/in/a.avi";
-        job.outputPath = "/out/a.avi";
-        job.sourceDuration = duration;
-        const ParameterText text = BuildParameterText(ConversionSettings(), job);
-        EXPECT_NE(text.text.find(tail), std::string::npos) << duration << ": " << text.text;
-    }
-}

@@ -6,35 +6,22 @@ using namespace zezozov;
 
 namespace {
 
-const char* const kBlock = "frame=%d\nfps=0.0\nout_time_us=%s\nout_time_ms=%s\nout_time=00:00:00.000000\n"
-                           "speed=N/A\nprogress=%s\n";
-
-std::string Block(const char* us, const char* progress = "continue") {
-    char text[256];
-    std::snprintf(text, sizeof text, kBlock, 1, us, us, progress);
-    return text;
+std::string Block(const std::string& us, const char* progress = "continue") {
+    return "frame=1\nfps=0.0\nout_time_us=" + us + "\nout_time_ms=" + us +
+           "\nout_time=00:00:00.000000\nspeed=N/A\nprogress=" + progress + "\n";
 }
 
 } // namespace
 
-TEST(ProgressReader, ReportsEachWholeSecondOnce) {
-    struct Step {
-        std::string data;
-        std::vector<int> positions;
-    };
-    const std::vector<Step> steps = {
-        {Block("N/A"), {}},
-        {Block("-23220"), {0}},
-        {Block("400000"), {}},
-        {Block("999999"), {}},
-        {Block("1000000"), {1}},
-        {Block("3960000"), {3}},
-        {Block("3000000"), {}}, // never backwards
-        {Block("5000000", "end"), {5}},
+TEST(ProgressReader, ReportsEachWholeSecondOnceAndNeverBackwards) {
+    // FFmpeg's time starts below 0 (audio priming) and can step back a second; neither is a new position.
+    const std::pair<std::string, std::vector<int>> steps[] = {
+        {Block("N/A"), {}},      {Block("-23220"), {0}}, {Block("999999"), {}},          {Block("1000000"), {1}},
+        {Block("3960000"), {3}}, {Block("2000000"), {}}, {Block("5000000", "end"), {5}},
     };
     ProgressReader reader;
-    for (size_t i = 0; i < steps.size(); ++i)
-        EXPECT_EQ(reader.Feed(steps[i].data), steps[i].positions) << "step " << i;
+    for (const auto& [data, positions] : steps)
+        EXPECT_EQ(reader.Feed(data), positions) << data;
     EXPECT_TRUE(reader.ended());
 }
 
@@ -43,7 +30,6 @@ TEST(ProgressReader, LinesSplitAcrossReads) {
     EXPECT_EQ(reader.Feed("out_time_u"), std::vector<int>{});
     EXPECT_EQ(reader.Feed("s=2500"), std::vector<int>{});
     EXPECT_EQ(reader.Feed("000\r\nout_time_ms=7000000\nprogress=cont"), (std::vector<int>{2, 7}));
-    EXPECT_FALSE(reader.ended());
     EXPECT_EQ(reader.Feed("inue\nout_time_us=bogus7\n"), std::vector<int>{});
     EXPECT_FALSE(reader.ended());
 }

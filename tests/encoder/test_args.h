@@ -22,13 +22,7 @@ inline bool HasPair(const std::vector<std::string>& args, const std::string& opt
     return false;
 }
 
+// Whether `word` is one of `args`.
 inline bool Has(const std::vector<std::string>& args, const std::string& word) {
     return std::find(args.begin(), args.end(), word) != args.end();
 }
-
-// The converter's text for AVI with MPEG-4 (DX50) video and MP3 audio at 1000 / 128 kbit/s and 25 fps.
-inline const char* const kAviText =
-    "in.mpg -o out.avi -oac mp3lame -ovc lavc -lameopts vbr=3:br=128:mode=3 -lavcopts "
-    "vcodec=mpeg4:vbitrate=1000:vhq:vqmin=1:vqmax=31:autoaspect=1 -ffourcc DX50 -of lavf -lavfopts "
-    "i_certify_that_my_video_stream_does_not_use_b_frames:format=avi -sws 2 -af volume=+0db:0:channels=2 "
-    "-ofps 25.000000 -endpos 9:0:0 0 3146290";
