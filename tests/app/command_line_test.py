@@ -12,6 +12,7 @@ import sys
 import tempfile
 import time
 
+sys.dont_write_bytecode = True
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
 from clips import check, finish, make_clip, probe  # noqa: E402
 
@@ -80,17 +81,15 @@ def area_interrupt(tmp, prefix, env):
 def area_install(tmp, prefix, env):
     private = os.path.join(prefix, "lib", "quor-zodi-converter")
     check(os.path.islink(os.path.join(prefix, "bin", "quor-zodi-converter")), "bin/ holds a link")
-    for name in ("quor-zodi-converter", "zezozov", "version.ini", "tips.txt", "help/overview/overview.htm"):
-        check(os.path.exists(os.path.join(private, name)), name + " installed beside the program")
-    desktop = os.path.join(prefix, "share", "applications", "org.quorzodi.Converter.desktop")
-    metainfo = os.path.join(prefix, "share", "metainfo", "org.quorzodi.Converter.metainfo.xml")
-    for tool, path in ((["desktop-file-validate"], desktop), (["appstreamcli", "validate", "--no-net"], metainfo)):
+    for name in ("quor-zodi-converter", "zezozov", "version.ini", "tips.txt", "help/overview/overview.htm",
+                 "../../share/icons/hicolor/128x128/apps/org.quorzodi.Converter.png",
+                 "../../share/man/man1/quor-zodi-converter.1"):
+        check(os.path.exists(os.path.join(private, name)), name + " installed")
+    for tool, path in ((["desktop-file-validate"], "applications/org.quorzodi.Converter.desktop"),
+                       (["appstreamcli", "validate", "--no-net"], "metainfo/org.quorzodi.Converter.metainfo.xml")):
         if shutil.which(tool[0]):
-            r = subprocess.run(tool + [path], capture_output=True, text=True)
+            r = subprocess.run(tool + [os.path.join(prefix, "share", path)], capture_output=True, text=True)
             check(r.returncode == 0, "%s: %s%s" % (tool[0], r.stdout, r.stderr))
-    check(os.path.exists(os.path.join(prefix, "share", "icons", "hicolor", "128x128", "apps",
-                                      "org.quorzodi.Converter.png")), "icon in the hicolor theme")
-    check(os.path.exists(os.path.join(prefix, "share", "man", "man1", "quor-zodi-converter.1")), "man page")
 
     # A program folder the user can't write: the settings come from (and would go to) the XDG folder.
     os.chmod(private, 0o555)
@@ -107,7 +106,6 @@ def area_install(tmp, prefix, env):
     check(os.listdir(config) == ["option.ini"], "--convert writes no settings")
     r = run(prefix, ["--version"], elsewhere, env)
     check(r.stdout.strip() == "quor-zodi-converter 1.00", "version from beside the program: " + r.stdout)
-    os.chmod(private, 0o755)
 
 
 def main():

@@ -1,8 +1,7 @@
 // Test and benchmark tool: prints the encoder parameter text that the converter writes for one file, so that
 // the encoder's end-to-end tests and the benchmarks run the program's own text through the real encoder.
 //
-//   qzc-parameter-text [--set "KEY=VALUE"]... [--fps RATE] [--size WxH] [--probe] [--window N] [--lines]
-//                      [--] INPUT OUTPUT
+//   qzc-parameter-text [--set "KEY=VALUE"]... [--fps RATE] [--size WxH] [--probe] [--lines] [--] INPUT OUTPUT
 //
 // The settings start as a first run has them; KEY is an option.ini key. --size is the source's frame size, for the
 // letter-box room; --fps its frame rate. --lines prints the encoder's arguments, one a line, instead of the text.
@@ -16,25 +15,16 @@
 #include "convert/parameter_text.h"
 #include "settings/conversion_settings.h"
 
-namespace {
-
-int Usage(const char* why) {
-    std::fprintf(stderr,
-                 "qzc-parameter-text: %s\nusage: qzc-parameter-text [--set KEY=VALUE]... [--fps RATE] [--size WxH] "
-                 "[--probe] [--window N] [--lines] [--] INPUT OUTPUT\n",
-                 why);
-    return 2;
-}
-
-} // namespace
-
 int main(int argc, char** argv) {
+    const auto fail = [](const std::string& why) {
+        std::fprintf(stderr, "qzc-parameter-text: %s\n", why.c_str());
+        return 2;
+    };
     ConversionSettings settings = SettingsFromText("");
     EncoderJob job;
     int sourceWidth = 0, sourceHeight = 0;
-    bool lines = false;
+    bool lines = false, optionsEnded = false;
     std::vector<std::string> paths;
-    bool optionsEnded = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         const bool hasValue = i + 1 < argc;
@@ -46,24 +36,22 @@ int main(int argc, char** argv) {
             const std::string setting = argv[++i];
             const auto eq = setting.find('=');
             if (eq == std::string::npos || !ApplySetting(settings, setting.substr(0, eq), setting.substr(eq + 1)))
-                return Usage(("not a setting: " + setting).c_str());
+                return fail("not a setting: " + setting);
         } else if (arg == "--fps" && hasValue) {
             job.sourceFrameRate = std::atof(argv[++i]);
         } else if (arg == "--size" && hasValue) {
             if (std::sscanf(argv[++i], "%dx%d", &sourceWidth, &sourceHeight) != 2)
-                return Usage("--size wants WxH");
-        } else if (arg == "--window" && hasValue) {
-            job.windowHandle = std::atoll(argv[++i]);
+                return fail("--size wants WxH");
         } else if (arg == "--probe") {
             job.probeOnly = 1;
         } else if (arg == "--lines") {
             lines = true;
         } else {
-            return Usage(("unknown option " + arg).c_str());
+            return fail("unknown option " + arg);
         }
     }
     if (paths.size() != 2)
-        return Usage("wants an input and an output path");
+        return fail("wants an input and an output path");
     job.inputPath = paths[0];
     job.outputPath = paths[1];
     if (!job.probeOnly) {
@@ -71,17 +59,10 @@ int main(int argc, char** argv) {
         job.spareWidth = spare.width;
         job.spareHeight = spare.height;
     }
-
     const ParameterText text = BuildParameterText(settings, job);
-    if (!text.ok()) {
-        std::fprintf(stderr, "qzc-parameter-text: %s\n", text.error.c_str());
-        return 1;
-    }
-    if (!lines) {
-        std::printf("%s\n", text.text.c_str());
-        return 0;
-    }
-    for (const std::string& argument : SplitParameterText(text.text))
+    if (!text.ok())
+        return fail(text.error);
+    for (const std::string& argument : lines ? SplitParameterText(text.text) : std::vector{text.text})
         std::printf("%s\n", argument.c_str());
     return 0;
 }
