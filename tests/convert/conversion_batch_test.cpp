@@ -19,21 +19,16 @@ using enum FileOutcome;
 // Test-only progress sink: records what a batch shows and answers the stop question as queued (Yes when nothing
 // is queued).
 struct RecordingSink : ProgressSink {
-    QStringList texts, messages;
-    QList<int> positions;
+    QStringList shown, messages; // "perMille text" for each display
     int questions = 0;
     QList<bool> stopAnswers;
     std::function<void(const QString&)> onShow;
 
-    void BatchStarted(const std::string& text) override {
-        texts << QString::fromStdString(text);
-        positions << 0;
-    }
+    void BatchStarted(const std::string& text) override { shown << "0 " + QString::fromStdString(text); }
     void ShowProgress(const std::string& text, int perMille) override {
-        BatchStarted(text);
-        positions.last() = perMille;
+        shown << QString::number(perMille) + " " + QString::fromStdString(text);
         if (onShow)
-            onShow(texts.last());
+            onShow(QString::fromStdString(text));
     }
     bool ConfirmStop() override {
         ++questions;
@@ -42,14 +37,15 @@ struct RecordingSink : ProgressSink {
     void BatchFinished(const BatchResult& result) override { messages << QString::fromStdString(result.message); }
 };
 
-// A folder's entries, sorted: "name=content", or "name->target" for a link.
+// A folder's entries, sorted: "name=content", "name->target" for a link, "name/" for a folder.
 QString Listing(const std::string& folder) {
     QStringList all;
     std::error_code ec;
     for (const fs::directory_entry& e : fs::directory_iterator(folder, ec))
-        all << QString::fromStdString(
-            e.path().filename().string() +
-            (e.is_symlink() ? "->" + fs::read_symlink(e).filename().string() : "=" + ReadFile(e.path().string())));
+        all << QString::fromStdString(e.path().filename().string() +
+                                      (e.is_symlink()     ? "->" + fs::read_symlink(e).filename().string()
+                                       : e.is_directory() ? "/"
+                                                          : "=" + ReadFile(e.path().string())));
     all.sort();
     return all.join("; ");
 }
@@ -67,16 +63,14 @@ struct Fixture {
     ConversionBatch batch{settings, files, prompts, nullptr, sink, runner};
     BatchResult result;
 
-    Fixture() {
-        batch.SetTickSourceForTest(std::ref(clock));
-        fs::create_directories(tmp.path() / "src");
-    }
+    Fixture() { batch.SetTickSourceForTest(std::ref(clock)); }
     ~Fixture() { fs::current_path(fs::temp_directory_path()); } // the batch enters its output folder
 
     std::string src(const std::string& name) const { return tmp.file("src/" + name); }
     std::string out(const std::string& name = "") const { return tmp.file("out/nested/") + name; }
-    // Lists `path` (made with its folder) as a probed source that `scenario` converts.
-    void List(const std::string& path, double duration = 100, const std::string& scenario = "produce") {
+    // Lists src/`name` (made with its folder) as a probed source that `scenario` converts.
+    void List(const std::string& name, double duration = 100, const std::string& scenario = "produce") {
+        const std::string path = src(name);
         fs::create_directories(fs::path(path).parent_path());
         WriteFile(path, "source");
         encoder.Script(fs::path(path).filename().string(), scenario);
@@ -110,16 +104,15 @@ private slots:
         const char* scenarios[] = {"produce; report 6 90", "produce; report 6 150; report 6 150",
                                    "produce; report 6 300; report 6 301"};
         for (int i = 0; i < 3; ++i)
-            f->List(f->src("clip" + std::to_string(i) + ".avi"), 300, scenarios[i]);
+            f->List("clip" + std::to_string(i) + ".avi", 300, scenarios[i]);
         f->clock.ticks = {0, 27000, 135000, 270000, 270500, 271000};
         f->batch.SetWindowHandle(77);
 
         QCOMPARE(f->Convert(), Outcomes(3, Converted));
-        QCOMPARE(f->sink.texts,
-                 (QStringList{kInitialProgressText, "Total time:00:04:30;Elapsed time:00:00:27;Finished 10.0%",
-                              "Total time:00:04:30;Elapsed time:00:02:15;Finished 50.0%",
-                              "Total time:00:04:30;Elapsed time:00:04:30;Finished 100.0%"}));
-        QCOMPARE(f->sink.positions, (QList<int>{0, 100, 500, 1000}));
+        QCOMPARE(f->sink.shown, (QStringList{QString("0 ") + kInitialProgressText,
+                                             "100 Total time:00:04:30;Elapsed time:00:00:27;Finished 10.0%",
+                                             "500 Total time:00:04:30;Elapsed time:00:02:15;Finished 50.0%",
+                                             "1000 Total time:00:04:30;Elapsed time:00:04:30;Finished 100.0%"}));
         // The first two stop short of their playing time: the message names them, as a warning.
         QVERIFY2(
             f->message().startsWith("Mission accomplished! Total Time:00:04:31\n\nThese files were converted, "
@@ -166,7 +159,7 @@ private slots:
             {"ten.avi", "report 6 90; produce", Converted, "", true},
         };
         for (const auto& row : rows)
-            f->List(f->src(row.name), 100, row.scenario);
+            f->List(row.name, 100, row.scenario);
         f->Convert();
         for (std::size_t i = 0; i < std::size(rows); ++i) {
             const FileResult& file = f->result.files.at(i);
@@ -182,7 +175,7 @@ private slots:
     }
 
     void longSourcesAreNotCut() {
-        f->List(f->src("long.avi"), 9 * 3600 + 1);
+        f->List("long.avi", 9 * 3600 + 1);
         f->Convert();
         QVERIFY2(f->encoder.Runs().value(0).contains(" -endpos 10:0:0 0 "), qPrintable(f->encoder.Runs().value(0)));
     }
@@ -197,7 +190,7 @@ private slots:
     void stopRequests() {
         QFETCH(bool, yes);
         for (const char* name : {"a.avi", "b.avi", "c.avi"})
-            f->List(f->src(name), 300, "produce; report 6 1; report 6 2; report 6 3; report 6 4");
+            f->List(name, 300, "produce; report 6 1; report 6 2; report 6 3; report 6 4");
         f->sink.stopAnswers = {yes};
         f->clock.ticks = {0, 1000, 1000, 1000, 1000, 27000};
         f->sink.onShow = [this](const QString& text) {
@@ -215,8 +208,8 @@ private slots:
     }
 
     void quietEncoderAfterAStopRequestIsAskedAndEnded() {
-        f->List(f->src("a.avi"), 300, "produce; report 6 1; exec sleep 30");
-        f->List(f->src("b.avi"), 300);
+        f->List("a.avi", 300, "produce; report 6 1; exec sleep 30");
+        f->List("b.avi", 300);
         f->runner.SetStallTimeoutForTest(200);
         f->sink.onShow = [this](const QString&) { f->batch.RequestCancel(); };
         QElapsedTimer timer;
@@ -228,8 +221,8 @@ private slots:
     }
 
     void missingEncoderEndsTheBatchAndSaysWhere() {
-        f->List(f->src("a.avi"));
-        f->List(f->src("b.avi"));
+        f->List("a.avi");
+        f->List("b.avi");
         fs::remove(f->tmp.file("zezozov"));
         QCOMPARE(f->Convert(), Outcomes(2, NotStarted));
         QVERIFY2(f->message().contains(QString::fromStdString(f->tmp.file("zezozov"))), qPrintable(f->message()));
@@ -245,13 +238,13 @@ private slots:
         for (const auto& [source, folder, message] : rows) {
             Fixture b;
             if (*source)
-                b.List(b.src(source));
+                b.List(source);
             WriteFile(b.tmp.file("blocker"), "a file, not a folder");
             const std::string path = b.tmp.file(folder);
             b.Convert(path);
             const QStringList shown = b.prompts.texts();
             QVERIFY2(
-                !b.result.started && shown.size() == 1 && b.sink.texts.isEmpty() && b.encoder.Runs().isEmpty() &&
+                !b.result.started && shown.size() == 1 && b.sink.shown.isEmpty() && b.encoder.Runs().isEmpty() &&
                     !fs::exists(b.tmp.file("made")) &&
                     shown[0].startsWith(message.contains("%1") ? message.arg(QString::fromStdString(path)) : message),
                 qPrintable(folder + (": " + shown.join(", "))));
@@ -260,26 +253,18 @@ private slots:
 
     // --- naming: nothing the user owns is overwritten or deleted ---------------------------------------------
 
-    void neverWritesAFileOfTheBatch() {
-        // Converting into the sources' own folder: a.avi would become a_avi.avi, which is itself listed.
-        f->List(f->src("a.avi"));
-        f->List(f->src("a_avi.avi"));
-        QCOMPARE(f->Convert(f->tmp.file("src")), Outcomes(2, Converted));
-        QCOMPARE(Listing(f->tmp.file("src")),
-                 QString("a.avi=source; a_avi (2).avi=converted; a_avi.avi=source; a_avi_avi.avi=converted"));
-        QVERIFY(f->message().contains(QString::fromStdString(f->src("a_avi (2).avi"))));
-    }
-
-    void sameNamesFromThreeFoldersGiveThreeOutputs() {
-        for (const char* folder : {"a", "b", "c"})
-            f->List(f->src(std::string(folder) + "/clip.mp4"), 10, "produce; echo \"$in\" > \"$out\"");
-        QCOMPARE(f->Convert(), Outcomes(3, Converted));
-        // Each output holds its own source; the third does not overwrite the second.
-        QCOMPARE(Listing(f->out()), QString::fromStdString("clip.avi=" + f->src("a/clip.mp4\n") +
-                                                           "; clip_mp4 (2).avi=" + f->src("c/clip.mp4\n") +
-                                                           "; clip_mp4.avi=" + f->src("b/clip.mp4\n")));
+    // An output never takes the name of a listed source or of an earlier output: it is numbered instead. Here the
+    // batch converts into its sources' own folder, where a.avi would become a_avi.avi, itself listed.
+    void namesTakenInTheBatchAreNumbered() {
+        for (const char* name : {"a.avi", "a_avi.avi", "x/clip.mp4", "y/clip.mp4", "z/clip.mp4"})
+            f->List(name, 10, "produce; echo \"${in#*/src/}\" > \"$out\"");
+        QCOMPARE(f->Convert(f->tmp.file("src")), Outcomes(5, Converted));
+        QCOMPARE(
+            Listing(f->tmp.file("src")),
+            QString("a.avi=source; a_avi (2).avi=a.avi\n; a_avi.avi=source; a_avi_avi.avi=a_avi.avi\n; "
+                    "clip.avi=x/clip.mp4\n; clip_mp4 (2).avi=z/clip.mp4\n; clip_mp4.avi=y/clip.mp4\n; x/; y/; z/"));
         QVERIFY2(f->message().contains(
-                     QString::fromStdString(f->out("clip_mp4 (2).avi") + " instead of " + f->out("clip_mp4.avi"))),
+                     QString::fromStdString(f->src("clip_mp4 (2).avi instead of ") + f->src("clip_mp4.avi"))),
                  qPrintable(f->message()));
         QCOMPARE(f->result.severity, BatchResult::Severity::Information);
     }
@@ -312,7 +297,7 @@ private slots:
             fs::create_symlink(f->tmp.file("x.avi"), plain);
         else
             WriteFile(plain, "user's");
-        f->List(f->src("b c.mp4"));
+        f->List("b c.mp4");
         qputenv("XDG_DATA_HOME", QByteArray::fromStdString(data));
         QCOMPARE(f->Convert(), Outcomes{Converted});
         qunsetenv("XDG_DATA_HOME");
@@ -338,9 +323,8 @@ private slots:
         };
         QList<bool> accepted;
         for (const auto& [name, scenario] : files) {
-            WriteFile(f->src(name), "source");
             f->encoder.Script(name, scenario);
-            accepted << f->batch.Probe(f->src(name)).accepted;
+            accepted << f->batch.Probe(f->tmp.file(name)).accepted;
         }
         QCOMPARE(accepted, (QList<bool>{false, false, true}));
         const VideoFileEntry& entry = f->files.entries[0];
