@@ -17,12 +17,30 @@ std::vector<std::string> Command(const std::string& text) {
 
 } // namespace
 
+// The converter's AVI text, read and carried out: the whole command, as FFmpeg gets it.
+TEST(FfmpegCommand, TheAviText) {
+    const ParseResult r = ParseArguments(
+        Args("in.mpg -o out.avi -oac mp3lame -ovc lavc -lameopts vbr=3:br=128:mode=3 -lavcopts "
+             "vcodec=mpeg4:vbitrate=1000:vhq:vqmin=1:vqmax=31:autoaspect=1 -ffourcc DX50 -of lavf -lavfopts "
+             "i_certify_that_my_video_stream_does_not_use_b_frames:format=avi -sws 2 -af volume=+0db:0:channels=2 "
+             "-ofps 25.000000 -endpos 9:0:0 0 3146290"));
+    ASSERT_TRUE(r.ok()) << r.error;
+    EXPECT_EQ(std::tuple(r.job.mode, r.job.windowHandle), std::tuple(RunMode::Convert, 3146290));
+    std::string command;
+    for (const std::string& arg : FfmpegArguments(r.job, "part.avi"))
+        command += arg + " ";
+    EXPECT_EQ(command, "ffmpeg -nostdin -hide_banner -loglevel error -progress pipe:1 -nostats -y -i file:in.mpg -map "
+                       "0:v:0 -map 0:a:0? -vf crop=trunc(iw/2)*2:trunc(ih/2)*2 -c:v mpeg4 -b:v 1000000 -mbd rd -qmin 1 "
+                       "-qmax 31 -tag:v DX50 -pix_fmt yuv420p -r 25/1 -fps_mode cfr -c:a libmp3lame -b:a 128000 -abr 1 "
+                       "-ac 2 -sn -dn -t 32400 -f avi file:part.avi ");
+}
+
 // Each row: a parameter text (after "in -o out"), option pairs the command must hold, and options it must not.
 TEST(FfmpegCommand, OptionMapping) {
     struct Case {
         const char* options;
         const char* pairs; // option value option value ...
-        std::vector<std::string> absent;
+        std::vector<std::string> absent = {};
     };
     const Case cases[] = {
         // MP3: the audio filter's two channels win over lame's mono mode; without them mode=3 means mono.
@@ -30,34 +48,55 @@ TEST(FfmpegCommand, OptionMapping) {
          "-ac 2 -abr 1 -b:a 96000",
          {"-ar", "-af"}},
         {"-oac mp3lame -ovc lavc -lameopts vbr=0:br=96:mode=3", "-ac 1", {"-abr"}},
-        {"-oac mp3lame -ovc lavc -lameopts br=96:mode=0", "", {"-ac"}},
+        {"-oac mp3lame -ovc lavc -lameopts br=96:mode=0", "-b:a 96000", {"-ac"}},
         // AC3 from a stereo source: upmixed to six channels.
         {"-oac lavc -ovc xvid -lavcopts acodec=ac3:abitrate=192 -xvidencopts bitrate=1000:autoaspect=1 "
          "-af volume=-8db:0:channels=6:lavcresample=44100 -srate 44100",
-         "-c:v libxvid -b:v 1000000 -c:a ac3 -ac 6 -ar 44100 -af volume=-8dB",
+         "-c:v libxvid -b:v 1000000 -c:a ac3 -b:a 192000 -ac 6 -ar 44100 -af volume=-8dB",
          {"-tag:v", "-mbd"}},
+        {"-oac lavc -ovc lavc -lavcopts acodec=ac3:abitrate=96:vcodec=mpeg4 -of lavf", "-c:v mpeg4 -c:a ac3 -f avi"},
         // Codecs, containers, sizes, rates and channels are read back from real output by the encoder test; here
         // what ffprobe does not show.
         {"-oac lavc -ovc lavc -lavcopts vcodec=mpeg1video:keyint=18:vrc_buf_size=327:vrc_minrate=1152:vbitrate=1152:"
          "vrc_maxrate=1152:acodec=mp2:abitrate=224:autoaspect=1:aspect=4/3 -of mpeg -mpegopts format=xvcd",
-         "-g 18 -bufsize 327000 -minrate 1152000 -maxrate 1152000 -aspect 4:3 -muxrate 1411200 -muxpreload 0.44",
+         "-c:v mpeg1video -b:v 1152000 -g 18 -bufsize 327000 -minrate 1152000 -maxrate 1152000 -aspect 4:3 -c:a mp2 "
+         "-b:a 224000 -f vcd -muxrate 1411200 -muxpreload 0.44",
          {"-scan_offset"}},
         {"-oac lavc -ovc lavc -of mpeg -lavcopts vcodec=mpeg2video:keyint=15:vrc_buf_size=917:vrc_minrate=600:"
          "vrc_maxrate=1650:vbitrate=800:acodec=mp2:abitrate=128:autoaspect=1:aspect=16/9 -mpegopts format=xsvcd",
          "-f svcd -scan_offset 1 -maxrate 1650000 -minrate 600000 -g 15 -aspect 16:9",
          {"-muxrate"}},
+        {"-oac lavc -ovc lavc -of mpeg -lavcopts vcodec=mpeg2video:acodec=ac3 -mpegopts format=dvd",
+         "-c:v mpeg2video -c:a ac3 -f dvd -packetsize 2048"},
         {"-oac lavc -ovc lavc -lavcopts vcodec=mpeg2video:aspect=2.21/1 -of lavf -lavfopts format=mpg",
-         "-aspect 221:100 -f mpeg",
-         {}},
+         "-aspect 221:100 -f mpeg"},
+        {"-oac lavc -ovc lavc -lavcopts vcodec=msmpeg4v2 -of mpeg", "-c:v msmpeg4v2 -c:a mp2 -f mpeg"},
         // Windows Media: a fixed quantiser instead of a bit rate, and the source's timestamps kept.
         {"-oac lavc -ovc lavc -lavcopts vcodec=wmv2:acodec=wmav1:vqscale=19:abitrate=128:autoaspect=1 "
          "-of lavf -lavfopts i_certify_that_my_video_stream_does_not_use_b_frames:format=wmv -ofps 1000.000000",
          "-c:v wmv2 -q:v 19 -c:a wmav1 -f asf -fps_mode passthrough",
          {"-r", "-b:v"}},
-        {"-ovc lavc -ofps 29.970030", "-r 2997003/100000", {}},
-        {"-ovc lavc -endpos 1:30", "-t 90", {}},
+        {"-oac lavc -ovc lavc -lavcopts vcodec=msmpeg4:acodec=wmav2 -of lavf -lavfopts format=asf",
+         "-c:v msmpeg4 -c:a wmav2 -f asf"},
+        // Bit rates up to 16000 are kbit/s, above that already bit/s.
+        {"-ovc lavc -lavcopts vbitrate=20000", "-b:v 20000"},
+        // Frame rates: NTSC rates exact.
+        {"-ovc lavc -ofps 30000/1001", "-r 30000/1001"},
+        {"-ovc lavc -ofps 29.970030", "-r 2997003/100000"},
+        {"-ovc lavc -ofps 14.985000", "-r 2997/200"},
+        // Audio filters and the sample rate: -srate is the output's rate, else the resampling rate.
+        {"-oac lavc -ovc lavc -af volume=+20db:0:lavcresample=48000 -srate 48000",
+         "-af volume=20dB -ar 48000",
+         {"-ac"}},
+        {"-oac lavc -ovc lavc -af volume=+5db:0:lavcresample=48000", "-ar 48000"},
+        {"-oac lavc -ovc lavc -af volume=+0db:0:lavcresample=48000 -srate 44100", "-ar 44100", {"-af"}},
+        {"-oac lavc -ovc lavc -af volume=-20db:0,channels=1", "-af volume=-20dB -ac 1"},
+        {"-oac lavc -ovc lavc -srate 22050", "-ar 22050"},
+        {"-ovc lavc -endpos 1:30", "-t 90"},
+        {"-ovc lavc -endpos 12.5", "-t 12.500"},
+        {"-ovc lavc -endpos 0:0:1", "-t 1"},
         // Without -oac there is no audio at all.
-        {"-ovc lavc", "", {"-c:a"}},
+        {"-ovc lavc", "-c:v mpeg4", {"-c:a"}},
     };
     for (const auto& c : cases) {
         auto args = Command(std::string("in -o out ") + c.options + " 0 0");
@@ -97,6 +136,11 @@ TEST(FfmpegCommand, VideoFilterChains) {
         {"scale=320:240", "9", false, {"scale=w=320:h=240:flags=lanczos", ",setsar=1"}, {"pad"}},
         // The free side's formula is checked on real sources with square and non-square pixels (encoder test).
         {"scale=-3:576,harddup,expand=720:576", "2", true, {"scale=w=", ":flags=bicubic,setsar=1,pad=720:576:"}, {}},
+        {"scale=640:-3,harddup,expand=640:480",
+         "2",
+         true,
+         {":h=min(480\\,max(2\\,2*round((640/dar)/2)))", "pad=640:480"},
+         {}},
     };
     for (const auto& c : cases) {
         std::vector<std::string> text = {"in", "-o", "out", "-ovc", "lavc", "-sws", c.sws, "-vf", c.vf, "0", "0"};
