@@ -64,12 +64,16 @@ CLIPS = {
     "film": ("352x288", "24000/1001", (1, 48000), None),
     "wide": ("720x576", "25", (2, 48000), "64/45"),  # anamorphic 16:9
     "odd": ("175x143", "25", (2, 44100), None),  # an odd size kept as it is
+    "phone": ("360x640", "25", None, None),  # as shown: see make_phone_clip
 }
 
 # One row per conversion: clip, format, settings (option.ini keys), then what ffprobe must read back: video codec,
 # size, frame rate ("-": the source's timestamps kept), audio as codec/channels/rate ("-": none), and where given the
-# tag, the display aspect (dar=, within 1%) and the rows of the picture inside a letter box (rows=HEIGHT@TOP).
-# "Letterbox" is on in a first run: cases that set a frame size without wanting bars turn it off.
+# tag, the display aspect (dar=, within 1%), the rows of the picture inside a letter box (rows=HEIGHT@TOP), its
+# whole box (box=W:H:X:Y, within 2) and whether it stands upright (white above grey). shown= is the source's size as
+# the program's probe reports it, when that is not its stored size. "Letterbox" is on in a first run: cases that set
+# a frame size without wanting bars turn it off.
+DVD_PAL_4_3 = {"TV mode": 1, "DVD quality": 4, "DVD audio codec": 1, "DVD aspect ratio": 0}
 CASES = [
     # AVI family: Zodi (MPEG-4, DX50) or Xvid video, MP3 or AC3 audio.
     ("pal", AVI, {}, "mpeg4 320x240 25/1 mp3/2/44100 tag=DX50 dar=4:3"),
@@ -96,8 +100,12 @@ CASES = [
      "mpeg2video 480x576 25/1 mp2/2/44100 dar=16:9"),
     ("pal", DVD, {"TV mode": 0, "Letterbox": 0}, "mpeg2video 720x480 30000/1001 ac3/2/48000"),
     # Letter box of a 4:3 source into 720 x 576: 720 x 540 padded.
-    ("pal", DVD, {"TV mode": 1, "DVD quality": 4, "DVD audio codec": 1, "DVD aspect ratio": 0},
-     "mpeg2video 720x576 25/1 mp2/2/48000 dar=4:3 rows=540@18"),
+    ("pal", DVD, DVD_PAL_4_3, "mpeg2video 720x576 25/1 mp2/2/48000 dar=4:3 rows=540@18"),
+    # Sources shown in another shape than stored: 1024 x 576 in DVD PAL's 720 x 576 leaves 171 rows; 360 x 640 leaves
+    # 396 columns. The phone clip comes out upright.
+    ("wide", DVD, DVD_PAL_4_3, "mpeg2video 720x576 25/1 mp2/2/48000 shown=1024x576 box=720:406:0:84"),
+    ("phone", DVD, DVD_PAL_4_3, "mpeg2video 720x576 25/1 - box=324:576:198:0 upright"),
+    ("phone", AVI, {}, "mpeg4 360x640 25/1 - upright"),
     ("film", DVD, {"TV mode": 1, "DVD quality": 2, "DVD aspect ratio": 1, "Letterbox": 0},
      "mpeg2video 720x576 25/1 ac3/1/48000 dar=16:9"),
     # Windows Media: the frame rate option says 1000, the source's frames are kept.
@@ -112,16 +120,17 @@ CASES = [
 
 
 def test_formats(work):
+    src = {name: os.path.join(work, name + (".mp4" if name == "phone" else ".avi")) for name in CLIPS}
     for name, (size, rate, audio, sar) in CLIPS.items():
-        make_clip(os.path.join(work, name + ".avi"), size, rate, audio=audio, sar=sar)
+        make_phone_clip(src[name]) if name == "phone" else make_clip(src[name], size, rate, audio=audio, sar=sar)
     for i, (clip, fmt, settings, spec) in enumerate(CASES):
         label = "case %d (%s from %s)" % (i, NAMES[fmt], clip)
         vcodec, size, rate, audio, *more = spec.split()
-        more = dict(m.split("=") for m in more)
+        more = dict(m.partition("=")[::2] for m in more)
         out = os.path.join(work, "out%d.%s" % (i, EXTENSION[fmt]))
         clip_size, clip_rate = CLIPS[clip][:2]
-        args = encoder_args(os.path.join(work, clip + ".avi"), out, dict(settings, **{"Output format": fmt}),
-                            fps=float(Fraction(clip_rate)), size=clip_size)
+        args = encoder_args(src[clip], out, dict(settings, **{"Output format": fmt}),
+                            fps=float(Fraction(clip_rate)), size=more.get("shown", clip_size))
         status, reports, err = run(args, reply=None)
         if not check(status == 0, "%s: exit %d: %s" % (label, status, err.strip())):
             continue
@@ -143,14 +152,24 @@ def test_formats(work):
         if "dar" in more:
             shown, dar = (Fraction(r.replace(":", "/")) for r in (v["display_aspect_ratio"], more["dar"]))
             check(abs(shown / dar - 1) < 0.01, "%s: display aspect %s" % (label, v["display_aspect_ratio"]))
-        if "rows" in more:  # the test pattern's own dark edges make the width less certain: only rows are checked
-            box = picture_box(out)
+        # The test pattern's own dark edges make the width of a letter box less certain.
+        box = picture_box(out) if {"rows", "box", "upright"} & more.keys() else None
+        if "rows" in more:
             check(box and "%d@%d" % (box[1], box[3]) == more["rows"], "%s: picture %r" % (label, box))
+        if "box" in more:
+            check(box and all(abs(a - int(b)) <= 2 for a, b in zip(box, more["box"].split(":"))),
+                  "%s: picture %r" % (label, box))
+        if "upright" in more and box:  # the middle column of the fifth frame, 20 rows into each half
+            luma = subprocess.run(["ffmpeg", "-v", "error", "-i", "file:" + out, "-vf", "select=eq(n\\,4),format=gray",
+                                   "-frames:v", "1", "-f", "rawvideo", "-"], capture_output=True, check=True).stdout
+            column = luma[box[2] + box[0] // 2::v["width"]]
+            top, bottom = column[box[3] + 20], column[box[3] + box[1] - 20]
+            check(top > 200 and 90 < bottom < 170, "%s: not upright (top %d, bottom %d)" % (label, top, bottom))
         check(not [f for f in os.listdir(work) if "zezozov-part" in f], "%s: a temporary file was left" % label)
         print("ok: " + label, flush=True)
 
 
-# --- probe, and sources shown in another shape than stored ------------------------------------------------------
+# --- probe ----------------------------------------------------------------------------------------------------
 
 def make_phone_clip(path):
     """A portrait phone video: 360 x 640 as shown (white top half, grey bottom half), stored as 640 x 360 frames
@@ -221,38 +240,6 @@ def test_probe(work):
     check(run(probe_args(path("pal.avi")), reply=None)[:2] == (0, "1 3,2 320,3 240,4 250000000".split(",")),
           "probe without replies")
     check(run(probe_args(path("pal.avi")), reply="1")[:2] == (5, ["1 3"]), "probe stopped after its first report")
-    test_shapes(work)
-
-
-def test_shapes(work):
-    """Conversions with the letter-box room the program computes from the shown sizes: 1024 x 576 in DVD PAL's
-    720 x 576 leaves 171 rows; 360 x 640 leaves 396 columns. The phone clip comes out upright."""
-    dvd_pal_4_3 = {"Output format": DVD, "TV mode": 1, "DVD quality": 4, "DVD audio codec": 1, "DVD aspect ratio": 0}
-    # (source, shown size, settings, frame size, picture box (width, height, x, y) or None)
-    for i, (src, shown, settings, size, box) in enumerate([
-        ("dvdrip.avi", "1024x576", dvd_pal_4_3, (720, 576), (720, 406, 0, 84)),
-        ("phone.mp4", "360x640", dvd_pal_4_3, (720, 576), (324, 576, 198, 0)),
-        ("phone.mp4", "360x640", {}, (360, 640), None),
-    ]):
-        fmt = settings.get("Output format", AVI)
-        label = "shape case %d (%s from %s)" % (i, NAMES[fmt], src)
-        out = os.path.join(work, "shape%d.%s" % (i, EXTENSION[fmt]))
-        status, _, err = run(encoder_args(os.path.join(work, src), out, settings, size=shown))
-        if not check(status == 0, "%s: exit %d: %s" % (label, status, err.strip())):
-            continue
-        _, v, _ = probe(out, count_frames=False)
-        check((v["width"], v["height"]) == size, "%s: size %dx%d" % (label, v["width"], v["height"]))
-        found = picture_box(out)
-        check(found and (not box or all(abs(a - b) <= 2 for a, b in zip(found, box))),
-              "%s: picture %r, not about %r" % (label, found, box))
-        if src == "phone.mp4" and found:
-            # Upright: the white half on top, the grey half below (the fifth frame's middle column).
-            luma = subprocess.run(["ffmpeg", "-v", "error", "-i", "file:" + out, "-vf", "select=eq(n\\,4),format=gray",
-                                   "-frames:v", "1", "-f", "rawvideo", "-"], capture_output=True, check=True).stdout
-            column = luma[found[2] + found[0] // 2::v["width"]]
-            top, bottom = column[found[3] + 20], column[found[3] + found[1] - 20]
-            check(top > 200 and 90 < bottom < 170, "%s: not upright (top %d, bottom %d)" % (label, top, bottom))
-        print("ok: " + label, flush=True)
 
 
 # --- stop -----------------------------------------------------------------------------------------------------
