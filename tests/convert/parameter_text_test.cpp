@@ -153,27 +153,21 @@ TEST(ParameterText, FrameRateOption) {
     }
 }
 
+// AVI resolution 19 is 720 x 576, 17 is 640 x 480, 0 the source's own size; the letter-box room decides the side
+// the source is scaled by.
 TEST(ParameterText, VideoFilter) {
-    struct Row {
-        const char* resolution; // AVI resolution: 19 is 720 x 576, 17 is 640 x 480, 0 the source's own size
-        int spareWidth, spareHeight;
-        const char* filter; // "" for none
-    };
-    const Row rows[] = {
+    const std::tuple<const char*, int, int, const char*> rows[] = {
         {"19", 100, 0, " -vf scale=-3:576,harddup,expand=720:576"},
         {"17", 0, 50, " -vf scale=640:-3,harddup,expand=640:480"},
         {"19", -48, 36, " -vf scale=720:-3,harddup,expand=720:576"},
         {"17", -3, -4, " -vf scale=640:480,harddup"},
-        {"0", 0, 0, ""},
-    };
-    for (const Row& row : rows) {
+        {"0", 0, 0, ""}};
+    for (const auto& [resolution, spareWidth, spareHeight, filter] : rows) {
         EncoderJob job = Job();
-        job.spareWidth = row.spareWidth;
-        job.spareHeight = row.spareHeight;
-        const std::string text =
-            Convert(Settings("AVI frame rate=5\nAVI resolution=" + std::string(row.resolution)), job);
-        EXPECT_NE(text.find(std::string("-ofps 25.000000") + row.filter + kTail), std::string::npos)
-            << row.resolution << " spare " << row.spareWidth << "/" << row.spareHeight << ": " << text;
+        job.spareWidth = spareWidth;
+        job.spareHeight = spareHeight;
+        const std::string text = Convert(Settings("AVI frame rate=5\nAVI resolution=" + std::string(resolution)), job);
+        EXPECT_TRUE(text.ends_with(std::string("-ofps 25.000000") + filter + kTail)) << text;
     }
 }
 
@@ -184,13 +178,10 @@ TEST(ParameterText, NothingCarriesOverBetweenTwoTexts) {
     wide.spareHeight = 96;
     const ParameterText fresh = BuildParameterText(Settings(), probe);
     const ParameterText first = BuildParameterText(Settings("Output format=7\nTV mode=1"), wide);
-    EXPECT_EQ(first.derived.frameWidth, 720);
-    EXPECT_EQ(first.derived.outputFrameRate, 25);
+    EXPECT_EQ(std::tuple(first.derived.frameWidth, first.derived.outputFrameRate), std::tuple(720, 25.0));
     const ParameterText second = BuildParameterText(Settings(), probe);
     EXPECT_EQ(second.text, fresh.text);
-    EXPECT_EQ(second.text.find("scale="), std::string::npos) << second.text;
-    EXPECT_EQ(second.derived.frameWidth, 0);
-    EXPECT_EQ(second.derived.videoBitrate, 1000);
+    EXPECT_EQ(std::tuple(second.derived.frameWidth, second.derived.videoBitrate), std::tuple(0, 1000));
 }
 
 // The tail: -endpos follows the source (nine hours up to nine hours, the source's hours rounded up beyond, so a
@@ -230,9 +221,9 @@ TEST(ParameterText, AspectAndFrameSizeOutsideTheirLists) {
         s.mpegAspectRatio = s.dvdAspectRatio = s.aviResolution = s.mpegResolution = row.position;
         DerivedValues derived{1, 2, 3, 4, 5};
         DeriveFrameSize(s, derived);
-        EXPECT_EQ(DeriveAspectText(s), row.aspect) << row.format << "/" << row.position;
-        EXPECT_EQ(derived.frameWidth, row.width) << row.format << "/" << row.position;
-        EXPECT_EQ(derived.frameHeight, row.height) << row.format << "/" << row.position;
+        EXPECT_EQ(std::tuple(DeriveAspectText(s), derived.frameWidth, derived.frameHeight),
+                  std::tuple(row.aspect, row.width, row.height))
+            << row.format << "/" << row.position;
     }
 }
 
@@ -240,16 +231,11 @@ TEST(ParameterText, AspectAndFrameSizeOutsideTheirLists) {
 // splitting the text gives it back whole, in its place.
 TEST(ParameterText, Paths) {
     const std::string tooLong = "/" + std::string(255, 'a');
-    const std::string rows[] = {"/in/say \"hi\".avi",
-                                "/in/two\nlines.avi",
-                                "/in/ret\r.avi",
-                                tooLong,
-                                tooLong.substr(1),
-                                "/in/a b/-vf scale=1:1 -o x.avi",
-                                "/in/tab\there.avi",
-                                "/in/'quote' $(x) ;&.avi",
-                                "-o",
-                                ""};
+    const std::string refused[] = {"/in/say \"hi\".avi", "/in/two\nlines.avi", "/in/ret\r.avi", tooLong};
+    const std::string accepted[] = {
+        tooLong.substr(1), "/in/a b/-vf scale=1:1 -o x.avi", "/in/tab\there.avi", "/in/'quote' $(x) ;&.avi", "-o", ""};
+    std::vector<std::string> rows(std::begin(refused), std::end(refused));
+    rows.insert(rows.end(), std::begin(accepted), std::end(accepted));
     const std::size_t plainCount = SplitParameterText(Convert(Settings())).size();
     for (const std::string& path : rows) {
         const bool refused = path == tooLong || path.find_first_of("\"\n\r") != std::string::npos;
