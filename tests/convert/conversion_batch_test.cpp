@@ -318,10 +318,9 @@ private slots:
             accepted << f->batch.Probe(f->tmp.file(name)).accepted;
         }
         QCOMPARE(accepted, (QList<bool>{false, false, true}));
-        const VideoFileEntry& entry = f->files.entries[0];
-        QCOMPARE(entry.duration, 12.0);
-        QCOMPARE(entry.sourceWidth, 640);
-        QVERIFY(qAbs(entry.sourceFrameRate - 29.97) < 0.001);
+        const VideoFileEntry& e = f->files.entries[0];
+        QCOMPARE(QString("%1 s %2 %3 fps").arg(e.duration).arg(e.sourceWidth).arg(e.sourceFrameRate),
+                 "12 s 640 29.97 fps");
         QVERIFY2(f->encoder.Runs()[0].contains(" 1 0"), qPrintable(f->encoder.Runs()[0]));
     }
 };
