@@ -13,6 +13,10 @@ struct Terminal {
     TerminalProgress progress;
 };
 
+FileResult Done(const char* in, FileOutcome outcome, const char* error = "") {
+    return {in, std::string(in) + ".vob", outcome, error, "", ""};
+}
+
 TEST(TerminalProgress, OnATerminalOneLineIsRewrittenAtMostTwiceASecond) {
     Terminal t(true);
     t.progress.BatchStarted("start");
@@ -23,7 +27,7 @@ TEST(TerminalProgress, OnATerminalOneLineIsRewrittenAtMostTwiceASecond) {
     t.progress.ShowProgress("twenty", 200);
     EXPECT_EQ(t.out.str(), "\r[1/2] start\r[1/2] twenty");
 
-    t.progress.FileFinished({"a", "a.vob", FileOutcome::Converted});
+    t.progress.FileFinished(Done("a", FileOutcome::Converted));
     t.progress.ShowProgress("x", 600); // the line after a finished file waits its half second too
     t.progress.BatchFinished({});
     EXPECT_EQ(t.out.str(), "\r[1/2] start\r[1/2] twenty\r" + std::string(12, ' ') +
@@ -34,8 +38,8 @@ TEST(TerminalProgress, ElsewhereOneLinePerFinishedFileNamingFailures) {
     Terminal t(false);
     t.progress.BatchStarted("start");
     t.progress.ShowProgress("ten", 100);
-    t.progress.FileFinished({"a", "a.vob", FileOutcome::Failed, "zezozov: a: not a media file"});
-    t.progress.FileFinished({"b", "b.vob", FileOutcome::Stopped});
+    t.progress.FileFinished(Done("a", FileOutcome::Failed, "zezozov: a: not a media file"));
+    t.progress.FileFinished(Done("b", FileOutcome::Stopped));
     t.progress.BatchFinished({});
     EXPECT_EQ(t.out.str(), "not converted a: zezozov: a: not a media file\n"
                            "stopped b; its partial output was removed\n");
