@@ -148,17 +148,6 @@ TEST(FfmpegCommand, OptionMapping) {
     }
 }
 
-TEST(FfmpegCommand, PathsAlwaysGoThroughTheFileProtocol) {
-    for (const char* name : {"-o.avi", "concat:a.avi|b.avi", "http:x.avi", "a b ü.avi", "/abs/-i"}) {
-        ParseResult r = ParseArguments({name, "-o", name, "-ovc", "lavc", "0", "0"});
-        ASSERT_TRUE(r.ok()) << r.error;
-        auto args = FfmpegArguments(r.job, TemporaryOutputPath(name));
-        EXPECT_TRUE(HasPair(args, "-i", std::string("file:") + name)) << name;
-        EXPECT_EQ(args.back(), "file:" + TemporaryOutputPath(name)) << name;
-        EXPECT_FALSE(Has(args, name)) << name << " appears bare";
-    }
-}
-
 TEST(FfmpegCommand, TemporaryNameKeepsFolderAndExtension) {
     const std::pair<const char*, const char*> cases[] = {
         {"/out/movie.avi", "/out/.movie.zezozov-part.avi"},
@@ -171,15 +160,23 @@ TEST(FfmpegCommand, TemporaryNameKeepsFolderAndExtension) {
         EXPECT_EQ(TemporaryOutputPath(target), part);
 }
 
-// The paths are taken by position: whatever they look like, they are paths.
+// The paths are taken by position, whatever they look like, and reach FFmpeg only through the file protocol: never
+// as an option or another protocol.
 TEST(OptionParser, PathsThatLookLikeOptions) {
-    const char* const names[][2] = {{"-o.avi", "-o.wmv"}, {"-o", "-vf"}, {"concat:a.avi", "http:x.avi"}, {"1", "0"}};
-    for (const auto& n : names) {
-        ParseResult r = ParseArguments({n[0], "-o", n[1], "-ovc", "lavc", "1", "7"});
-        ASSERT_TRUE(r.ok()) << n[0] << ": " << r.error;
+    const std::pair<const char*, const char*> names[] = {{"-o.avi", "-o.wmv"},
+                                                         {"-o", "-vf"},
+                                                         {"concat:a.avi|b.avi", "http:x.avi"},
+                                                         {"1", "0"},
+                                                         {"a b ü.avi", "/abs/-i"}};
+    for (const auto& [in, out] : names) {
+        ParseResult r = ParseArguments({in, "-o", out, "-ovc", "lavc", "1", "7"});
+        ASSERT_TRUE(r.ok()) << in << ": " << r.error;
         EXPECT_EQ(std::tuple(r.job.inputPath, r.job.outputPath, r.job.mode, r.job.windowHandle),
-                  std::tuple(n[0], n[1], RunMode::Probe, 7))
-            << n[0];
+                  std::tuple(in, out, RunMode::Probe, 7));
+        const std::vector<std::string> args = FfmpegArguments(r.job, TemporaryOutputPath(out));
+        EXPECT_TRUE(HasPair(args, "-i", std::string("file:") + in) && !Has(args, in) &&
+                    args.back() == "file:" + TemporaryOutputPath(out))
+            << in;
     }
 }
 
