@@ -46,8 +46,7 @@ def area_convert(tmp, prefix, env):
 def area_refuse(tmp, prefix, env):
     make_clip(os.path.join(tmp, "a.avi"))
     make_clip(os.path.join(tmp, "c.avi"))
-    with open(os.path.join(tmp, "broken.avi"), "w") as f:
-        f.write("not a video")
+    open(os.path.join(tmp, "broken.avi"), "w").write("not a video")
     hostile = os.path.join(tmp, 'say "hi".avi')
     shutil.copy(os.path.join(tmp, "a.avi"), hostile)
     r = run(prefix, ["--convert", "--output", "out", "a.avi", "broken.avi", hostile, "c.avi"], tmp, env)

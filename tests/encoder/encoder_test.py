@@ -183,13 +183,11 @@ def make_phone_clip(path):
 def zero_container_duration(path):
     """Sets an MP4's movie duration (mvhd) to 0, leaving the track's own: a container without a playing time whose
     stream has one."""
-    with open(path, "rb") as f:
-        data = bytearray(f.read())
+    data = bytearray(open(path, "rb").read())
     at = data.find(b"mvhd")
     assert at > 0 and data[at + 4] == 0, "no version-0 mvhd box"
     data[at + 20:at + 24] = bytes(4)
-    with open(path, "wb") as f:
-        f.write(data)
+    open(path, "wb").write(data)
 
 
 def test_probe(work):
@@ -207,8 +205,7 @@ def test_probe(work):
     ffmpeg("-i", "file:" + path("square.avi"), "-c", "copy", "-aspect", "16:9", "file:" + path("widened.mkv"))
     make_phone_clip(path("phone.mp4"))
     ffmpeg("-f", "lavfi", "-i", "sine=duration=2", "file:" + path("tone.wav"))
-    with open(path("readme.mpg"), "w") as f:
-        f.write("Not a video at all.\n" * 50)
+    open(path("readme.mpg"), "w").write("Not a video at all.\n" * 50)
     open(path("nothing.mpg"), "w").close()
 
     for name, expected in [
@@ -252,7 +249,8 @@ def test_stop(work):
     check(status == 5 and len(reports) == 1 and reports[0].startswith("6 "), "stop: exit %d, %r: %s" % (
         status, reports, err))
     check(os.listdir(work) == ["long.avi"], "stop: files left behind: %r" % os.listdir(work))
-    check(subprocess.run(["pgrep", "-f", "long.zezozov-part"]).returncode == 1, "stop: ffmpeg still runs")
+    check(subprocess.run(["pgrep", "-f", os.path.join(work, ".long.zezozov-part")]).returncode == 1,
+          "stop: ffmpeg still runs")
 
 
 # --- hostile names --------------------------------------------------------------------------------------------
@@ -264,8 +262,7 @@ def test_names(work):
     make_clip(source, "160x120")
     names = ["-o.avi", "concat:a.avi", "a b ü.avi", "http:x.avi", "-i"]
     # A bystander that an option or protocol reading of the names could reach.
-    with open(os.path.join(folder, "a.avi"), "w") as f:
-        f.write("bystander")
+    open(os.path.join(folder, "a.avi"), "w").write("bystander")
     for name in names:
         shutil.copy(source, os.path.join(folder, name))
     before = sorted(os.listdir(folder))
@@ -283,8 +280,7 @@ def test_names(work):
         # Absolute paths as well, probing this time.
         status, reports, _ = run(probe_args(os.path.join(folder, name)))
         check(status == 0 and reports[:3] == ["1 2", "2 160", "3 120"], "probe of %r: %r" % (name, reports))
-    with open(os.path.join(folder, "a.avi")) as f:
-        check(f.read() == "bystander", "the bystander file changed")
+    check(open(os.path.join(folder, "a.avi")).read() == "bystander", "the bystander file changed")
 
     # An output that is the input itself, however spelled, is refused and the source stays as it was.
     same = os.path.join(work, "same")
@@ -297,8 +293,7 @@ def test_names(work):
                 os.path.join(same, "link.avi")]:
         status, reports, err = run(encoder_args(inp, out, {}))
         check(status == 2 and "is the input file itself" in err, "output %r: exit %d, %r" % (out, status, err))
-        with open(inp, "rb") as f, open(source, "rb") as g:
-            check(f.read() == g.read(), "output %r: the source changed" % out)
+        check(open(inp, "rb").read() == open(source, "rb").read(), "output %r: the source changed" % out)
 
 
 if __name__ == "__main__":
