@@ -53,20 +53,6 @@ private slots:
         QVERIFY2(runs[0].endsWith(QStringLiteral(" 1 %1").arg(f->dlg->winId())), qPrintable(runs[0]));
     }
 
-    void durationTexts_data() {
-        QTest::addColumn<double>("seconds");
-        QTest::addColumn<QString>("text");
-        QTest::newRow("zero") << 0.0 << "00:00:00";
-        QTest::newRow("cut, not rounded") << 59.99 << "00:00:59";
-        QTest::newRow("an hour and change") << 3725.9 << "01:02:05";
-        QTest::newRow("hours past two digits") << 360000.0 << "100:00:00";
-    }
-    void durationTexts() {
-        QFETCH(double, seconds);
-        QFETCH(QString, text);
-        QCOMPARE(CVideoFileList::FormatDuration(seconds), text);
-    }
-
     void removingTheSecondOfThreeRenumbers() {
         const QStringList files = AddThree();
         const Facts third = FactsOf(2);

@@ -180,22 +180,4 @@ TEST_F(TipsReaderTest, RewindThatFailsIsReportedOnceAndEndsTheSearch) {
     EXPECT_EQ(Profile("FilePos"), "4");
 }
 
-// Runs as a process of its own under CTest, so the variables it sets reach no other test.
-TEST_F(TipsReaderTest, ProfileLivesInTheXdgConfigFolder) {
-    setenv("HOME", "/home/someone", 1);
-    const struct {
-        const char* xdg;
-        const char* path;
-    } cases[] = {
-        {"/tmp/cfg", "/tmp/cfg/prog.ini"},
-        {"/tmp/cfg/", "/tmp/cfg/prog.ini"},
-        {"", "/home/someone/.config/prog.ini"},
-        {"relative/cfg", "/home/someone/.config/prog.ini"},
-    };
-    for (const auto& c : cases) {
-        setenv("XDG_CONFIG_HOME", c.xdg, 1);
-        EXPECT_EQ(ApplicationProfilePath("prog"), c.path) << c.xdg;
-    }
-}
-
 } // namespace
