@@ -25,7 +25,6 @@ public:
 
     QList<Shown> shown;
     QStringList pickerTitles;
-    QStringList pickerFilters;
 
     QStringList texts() const {
         QStringList all;
@@ -40,9 +39,8 @@ public:
             return m_answers.takeFirst();
         return buttons == YesNoButtons ? AnswerYes : AnswerOk;
     }
-    QStringList OpenFileNames(QWidget*, const QString& title, const QString& filter) override {
+    QStringList OpenFileNames(QWidget*, const QString& title, const QString&) override {
         pickerTitles << title;
-        pickerFilters << filter;
         return m_files.isEmpty() ? QStringList() : m_files.takeFirst();
     }
     QString ExistingDirectory(QWidget*, const QString& title, const QString&) override {
