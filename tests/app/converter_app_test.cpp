@@ -17,21 +17,9 @@ class ConverterAppTest : public QObject {
     std::unique_ptr<AppFixture> f;
 
     std::string OptionIni() const { return f->program.file("option.ini"); }
-    // Runs the program; `whileRunning` does what the user does to the main window, and closes it.
+    // Runs the program; `whileRunning` does to the main window (the only modal one) what the user would.
     std::pair<bool, int> Run(const std::function<void(CConverterDlg*)>& whileRunning, const QStringList& files = {}) {
-        return f->Run(
-            [&](QWidget* w) {
-                if (auto* dlg = qobject_cast<CConverterDlg*>(w))
-                    whileRunning(dlg);
-                else
-                    w->close();
-            },
-            files);
-    }
-    static void PressEscape(CConverterDlg* dlg) { QTest::keyClick(dlg, Qt::Key_Escape); }
-    static void SetTvModeAndClose(CConverterDlg* dlg) {
-        dlg->settings().tvMode = 1; // as the format controls would
-        dlg->close();
+        return f->Run([&](QWidget* w) { whileRunning(qobject_cast<CConverterDlg*>(w)); }, files);
     }
 
 private slots:
@@ -50,69 +38,68 @@ private slots:
             hadIcon = !dlg->windowIcon().availableSizes().isEmpty();
             folder = FindControl<QLineEdit>(dlg, CConverterDlg::IDC_OUTPUT_FOLDER)->text();
             skinned = !qApp->styleSheet().isEmpty();
-            PressEscape(dlg);
+            QTest::keyClick(dlg, Qt::Key_Escape);
         });
-        QCOMPARE(initResult, false);
-        QCOMPARE(exitCode, 0);
+        QVERIFY(!initResult && exitCode == 0);
         QCOMPARE(caption, QStringLiteral("Quor Zodi Converter"));
-        QVERIFY(hadIcon);
+        QVERIFY(hadIcon && skinned);
+        QVERIFY2(qApp->styleSheet().isEmpty(), "the skin is released at exit");
         const QString home = QString::fromStdString(f->program.path().string());
         QCOMPARE(folder, home + "/output video/");
-        QVERIFY(skinned);
-        QVERIFY2(qApp->styleSheet().isEmpty(), "the skin is released at exit");
         QVERIFY(f->prompts.shown.isEmpty());
         // The settings' own tests pin the whole text; here that all 25 keys are written, in their section.
         const QString saved = QString::fromStdString(ReadFile(OptionIni()));
-        QVERIFY2(saved.startsWith("[Destinate]\nLetterbox=1\nTemporary folder=" + home + "/output video/\n"),
+        QVERIFY2(saved.startsWith("[Destinate]\nLetterbox=1\nTemporary folder=" + home + "/output video/\n") &&
+                     saved.endsWith("\nVolume=20\n") && saved.count('\n') == 26,
                  qPrintable(saved));
-        QVERIFY2(saved.endsWith("\nVolume=20\n") && saved.count('\n') == 26, qPrintable(saved));
     }
 
-    void closeBoxSavesChangesAndKeepsForeignLines() {
-        WriteFile(OptionIni(), "# mine\n[destinate]\nOUTPUT FORMAT=12\nVolume=\n[Keep]\na=b\n");
+    // The close box saves the run's settings into option.ini beside the program, keeping the lines of others;
+    // where the program folder is read-only, into the user's config folder, leaving the program's file alone.
+    void closeBoxSavesTheSettings_data() {
+        QTest::addColumn<bool>("readOnlyProgram");
+        QTest::newRow("beside the program") << false;
+        QTest::newRow("read-only program folder") << true;
+    }
+    void closeBoxSavesTheSettings() {
+        QFETCH(bool, readOnlyProgram);
+        const std::string mine = "# mine\n[destinate]\nOUTPUT FORMAT=12\nVolume=\n[Keep]\na=b\n";
+        const std::string config = f->config.file("quor-zodi-converter/option.ini");
+        WriteFile(OptionIni(), mine);
+        fs::create_directories(f->config.file("quor-zodi-converter"));
+        WriteFile(config, "[Destinate]\nOutput format=7\n");
+        if (readOnlyProgram)
+            fs::permissions(f->program.path(), fs::perms::owner_read | fs::perms::owner_exec);
         int formatSeen = -1;
         Run([&](CConverterDlg* dlg) {
             formatSeen = dlg->settings().outputFormat;
-            SetTvModeAndClose(dlg);
+            dlg->settings().tvMode = 1; // as the format controls would
+            dlg->close();
         });
-        QCOMPARE(formatSeen, 12);
+        QCOMPARE(formatSeen, readOnlyProgram ? 7 : 12);
         QVERIFY(f->prompts.shown.isEmpty());
-        const QString saved = QString::fromStdString(ReadFile(OptionIni()));
-        QVERIFY2(saved.startsWith("# mine\n[destinate]\nOUTPUT FORMAT=12\nVolume=0\n"), qPrintable(saved));
-        QVERIFY2(saved.contains("TV mode=1\n"), qPrintable(saved));
-        QVERIFY2(saved.endsWith("[Keep]\na=b\n"), qPrintable(saved));
-        QCOMPARE(saved.count('\n'), 6 + 23);
+        const QString saved = QString::fromStdString(ReadFile(readOnlyProgram ? config : OptionIni()));
+        QVERIFY2(saved.contains("TV mode=1\n") && saved.count('\n') == (readOnlyProgram ? 1 + 25 : 6 + 23),
+                 qPrintable(saved));
+        if (readOnlyProgram)
+            QCOMPARE(ReadFile(OptionIni()), mine);
+        else
+            QVERIFY2(saved.startsWith("# mine\n[destinate]\nOUTPUT FORMAT=12\nVolume=0\n") &&
+                         saved.endsWith("[Keep]\na=b\n"),
+                     qPrintable(saved));
     }
 
     void readOnlySettingsFileIsReportedAndLeftAlone() {
         const std::string before = "[Destinate]\nVolume=7\n";
         WriteFile(OptionIni(), before);
         fs::permissions(OptionIni(), fs::perms::owner_read | fs::perms::group_read);
-        Run(PressEscape);
+        Run([](CConverterDlg* dlg) { dlg->close(); });
         QCOMPARE(f->prompts.shown.size(), 1);
         QVERIFY2(f->prompts.shown[0].text.contains(QString::fromStdString(OptionIni())),
                  qPrintable(f->prompts.shown[0].text));
         QCOMPARE(f->prompts.shown[0].owner, nullptr);
         QCOMPARE(ReadFile(OptionIni()), before);
         QVERIFY(!fs::exists(OptionIni() + ".new"));
-    }
-
-    void readOnlyProgramFolderKeepsTheSettingsInTheConfigFolder() {
-        const std::string kept = f->config.file("quor-zodi-converter/option.ini");
-        fs::create_directories(f->config.file("quor-zodi-converter"));
-        WriteFile(kept, "[Destinate]\nOutput format=7\n");
-        WriteFile(OptionIni(), "[Destinate]\nOutput format=2\n");
-        fs::permissions(f->program.path(), fs::perms::owner_read | fs::perms::owner_exec);
-        int formatSeen = -1;
-        Run([&](CConverterDlg* dlg) {
-            formatSeen = dlg->settings().outputFormat;
-            SetTvModeAndClose(dlg);
-        });
-        fs::permissions(f->program.path(), fs::perms::owner_all);
-        QCOMPARE(formatSeen, 7);
-        QVERIFY(f->prompts.shown.isEmpty());
-        QVERIFY(ReadFile(kept).find("TV mode=1\n") != std::string::npos);
-        QCOMPARE(ReadFile(OptionIni()), std::string("[Destinate]\nOutput format=2\n"));
     }
 
     void filesOnTheCommandLineAreAddedOnceTheWindowShows() {

@@ -28,18 +28,7 @@ private slots:
     }
     void cleanup() { f.reset(); }
 
-    void firstRunShowsTheBoxTickedAndTheFirstTip() {
-        T dlg(f->prompts);
-        QVERIFY(dlg.ShowAtStartup());
-        QVERIFY(StartupBox(&dlg)->isChecked());
-        QCOMPARE(dlg.TipText(), QStringLiteral("First tip\n"));
-        QVERIFY(Button(&dlg, T::IDOK)->isDefault());
-        Button(&dlg, T::IDC_NEXTTIP)->click();
-        QCOMPARE(dlg.TipText(), QStringLiteral("Second & last\n"));
-        QVERIFY(f->prompts.shown.isEmpty());
-    }
-
-    // Unticked and closed is seen on a real start below.
+    // A first run shows the first tip with the box ticked. Unticked and closed is seen on a real start below.
     void closingStoresTheBoxEscapeStoresNothing_data() {
         QTest::addColumn<bool>("untickAndEscape");
         QTest::addColumn<QString>("startUp");
@@ -52,6 +41,8 @@ private slots:
         {
             T dlg(f->prompts);
             dlg.show();
+            QVERIFY(dlg.ShowAtStartup() && StartupBox(&dlg)->isChecked() && Button(&dlg, T::IDOK)->isDefault());
+            QCOMPARE(dlg.TipText(), QStringLiteral("First tip\n"));
             if (untickAndEscape) {
                 QTest::mouseClick(StartupBox(&dlg), Qt::LeftButton);
                 QTest::keyClick(&dlg, Qt::Key_Escape);
@@ -82,7 +73,6 @@ private slots:
         QVERIFY(SetTipProfile(f->ProfilePath(), "FilePos", "-1"));
         T dlg(f->prompts);
         QCOMPARE(f->prompts.texts(), QStringList{"Trouble reading the tips file"});
-        QCOMPARE(f->prompts.shown[0].caption, QString());
         QCOMPARE(dlg.TipText(), QString());
         Button(&dlg, T::IDC_NEXTTIP)->click();
         QCOMPARE(dlg.TipText(), QStringLiteral("First tip\n"));

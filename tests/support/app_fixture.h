@@ -26,15 +26,13 @@ struct AppFixture {
     std::pair<bool, int> Run(const std::function<void(QWidget*)>& onModal, const QStringList& files = {}) {
         QWidget* last = nullptr;
         QTimer watch;
-        watch.setInterval(5);
         QObject::connect(&watch, &QTimer::timeout, [&] {
-            QWidget* modal = QApplication::activeModalWidget();
-            if (modal && modal != last && modal->isVisible()) {
+            if (QWidget* modal = QApplication::activeModalWidget(); modal && modal != last && modal->isVisible()) {
                 last = modal;
                 onModal(modal);
             }
         });
-        watch.start();
+        watch.start(5);
         CConverterApp app(&prompts);
         app.SetStartupFiles(files);
         const bool init = app.InitInstance();

@@ -9,25 +9,32 @@
 #include <QtTest>
 
 #include "controls/dialog_template.h"
+#include "controls/link_opener.h"
 #include "mainwin/converter_dlg.h"
 #include "mainwin/video_file_list.h"
-#include "settings/conversion_settings.h"
 #include "settings/program_dir.h"
 #include "support/fake_encoder.h"
 #include "support/scripted_prompts.h"
 #include "support/temp_dir.h"
 
-// A main window whose program lives in a fresh temporary folder, with a scripted encoder beside it and
-// scripted message boxes and pickers.
+// A main window whose program lives in a fresh temporary folder, with a scripted encoder beside it, scripted
+// message boxes and pickers, and links recorded instead of opened.
 struct MainWindowFixture {
     MainWindowFixture() {
         std::filesystem::create_directories(tmp.path() / "src");
         SetProgramPath(tmp.file("quor-zodi-converter"));
+        for (const char* var : {"XDG_CONFIG_HOME", "XDG_CONFIG_DIRS", "XDG_DATA_HOME", "XDG_DATA_DIRS"})
+            qputenv(var, "/nonexistent"); // no desktop program for web pages: links reach only the recorder
+        SetLinkOpenerForTest([this](const QUrl& url) {
+            opened << url;
+            return true;
+        });
         dlg = std::make_unique<CConverterDlg>(settings, prompts);
         dlg->show();
     }
     ~MainWindowFixture() {
         dlg.reset();
+        SetLinkOpenerForTest({});
         std::filesystem::current_path(std::filesystem::temp_directory_path());
     }
 
@@ -43,15 +50,12 @@ struct MainWindowFixture {
         encoder.Script(name, shellText);
         return QString::fromStdString(tmp.file("src/" + name));
     }
-    // A source the encoder can't read; it says why in UnreadableRefusal(path).
+    // A source the encoder can't read: "zezozov: <path>: no video stream".
     QString Unreadable(const std::string& name) {
         return Scripted(name, "echo \"zezozov: $in: no video stream\" >&2; report 1 0; exit 3");
     }
     static QString Refusal(const QString& path, const QString& why) {
         return QStringLiteral("Load file %1 failed.\n%2").arg(path, why);
-    }
-    static QString UnreadableRefusal(const QString& path) {
-        return Refusal(path, QStringLiteral("zezozov: %1: no video stream").arg(path));
     }
     // Puts the real encoder where the program looks for it.
     void UseRealEncoder() {
@@ -61,10 +65,9 @@ struct MainWindowFixture {
         std::filesystem::create_symlink(real, tmp.file("zezozov"));
     }
 
-    QStringList AddThroughPicker(const QStringList& files) {
+    void AddThroughPicker(const QStringList& files) {
         prompts.setNextFiles(files);
         dlg->OnCommand(CConverterDlg::IDC_ADD);
-        return prompts.texts();
     }
     CVideoFileList* list() const { return dlg->fileList(); }
     QLineEdit* folderEdit() const { return FindControl<QLineEdit>(dlg.get(), CConverterDlg::IDC_OUTPUT_FOLDER); }
@@ -78,10 +81,8 @@ struct MainWindowFixture {
     // Runs `action` on the next modal or pop-up window that opens.
     static void OnNextWindow(std::function<void(QWidget*)> action) {
         QTimer::singleShot(0, [action] {
-            QWidget* w = QApplication::activePopupWidget();
-            if (!w)
-                w = QApplication::activeModalWidget();
-            if (w)
+            if (QWidget* w = QApplication::activePopupWidget() ? QApplication::activePopupWidget()
+                                                               : QApplication::activeModalWidget())
                 action(w);
         });
     }
@@ -105,4 +106,5 @@ struct MainWindowFixture {
     ScriptedPrompts prompts;
     ConversionSettings settings;
     std::unique_ptr<CConverterDlg> dlg;
+    QList<QUrl> opened; // what the program asked the desktop to open
 };

@@ -12,8 +12,7 @@
 class ScriptedPrompts : public Prompts {
 public:
     struct Shown {
-        QString text;
-        QString caption;
+        QString text, caption;
         Buttons buttons;
         Icon icon;
         QWidget* owner;
