@@ -7,6 +7,7 @@
 
 #include "controls/prompts.h"
 #include "controls/skin.h"
+#include "convert/batch_helpers.h"
 #include "mainwin/converter_dlg.h"
 #include "mainwin/video_file_list.h"
 
@@ -51,7 +52,8 @@ void CConverterDlg::AddFiles(const QStringList& paths) {
         const int number = m_files.fileCount + 1;
         m_files.AppendProbed(input);
         const VideoFileEntry& entry = m_files.entries[static_cast<std::size_t>(number - 1)];
-        m_fileList->AppendRow(number, QString::fromStdString(input), CVideoFileList::FormatDuration(entry.duration));
+        m_fileList->AppendRow(number, QString::fromStdString(input),
+                              QString::fromStdString(FormatSeconds(static_cast<std::int64_t>(entry.duration))));
     }
     m_probing = false;
 

@@ -10,6 +10,7 @@
 #include "controls/prompts.h"
 #include "mainwin/tips_reader.h"
 #include "settings/program_dir.h"
+#include "settings/settings_location.h"
 
 namespace {
 constexpr const char* kDidYouKnow = "Did you know...";
@@ -19,8 +20,9 @@ constexpr int kPanelBottomMargin = 50;
 
 CTipOfDayDlg::CTipOfDayDlg(Prompts& prompts, QWidget* parent)
     : QDialog(parent), m_prompts(prompts),
-      m_reader(
-          std::make_unique<TipsReader>(GetProgramDir() + "tips.txt", ApplicationProfilePath(GetApplicationName()))) {
+      // The application profile: "<program name>.ini" in the user's configuration folder.
+      m_reader(std::make_unique<TipsReader>(GetProgramDir() + "tips.txt",
+                                            UserConfigFolder() + GetApplicationName() + ".ini")) {
     setWindowTitle(QStringLiteral("Tip of the Day"));
     QFont font(QStringLiteral("Arial"));
     font.setPointSize(9);

@@ -32,19 +32,6 @@ bool IsTip(const std::string& line) {
 
 } // namespace
 
-std::string ApplicationProfilePath(const std::string& programName) {
-    std::string folder;
-    if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && xdg[0] == '/') {
-        folder = xdg;
-    } else {
-        const char* home = std::getenv("HOME");
-        folder = std::string(home ? home : "") + "/.config";
-    }
-    if (folder.back() != '/')
-        folder += '/';
-    return folder + programName + ".ini";
-}
-
 std::string TipsFileTimeStamp(std::FILE* file) {
 #ifdef _WIN32
     struct _stat status;

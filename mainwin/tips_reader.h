@@ -7,11 +7,6 @@
 inline constexpr const char* kTipsFileMissing = "Tips file does not exist in the prescribed directory";
 inline constexpr const char* kTipsTrouble = "Trouble reading the tips file";
 
-// The application profile, where the tip of the day keeps its place between runs:
-// `$XDG_CONFIG_HOME/<programName>.ini`, or `~/.config/<programName>.ini` when XDG_CONFIG_HOME is unset or not
-// an absolute path.
-std::string ApplicationProfilePath(const std::string& programName);
-
 // The time stamp the tip of the day remembers for a file: its status-change time in ctime's fixed form
 // ("Wed Jun 30 21:49:08 1993"), empty when the file cannot be examined. The change time, not the
 // modification time: a replacement that keeps the old modification time (a package update, `cp -p`) still

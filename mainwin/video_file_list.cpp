@@ -1,7 +1,5 @@
 #include "mainwin/video_file_list.h"
 
-#include <cmath>
-
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
@@ -34,14 +32,6 @@ void CVideoFileList::SetUp() {
 
 QString CVideoFileList::FormatNumber(int number) {
     return QStringLiteral("          %1").arg(number);
-}
-
-QString CVideoFileList::FormatDuration(double seconds) {
-    const auto s = static_cast<long long>(std::trunc(seconds));
-    return QStringLiteral("%1:%2:%3")
-        .arg(s / 3600, 2, 10, QLatin1Char('0'))
-        .arg(s / 60 % 60, 2, 10, QLatin1Char('0'))
-        .arg(s % 60, 2, 10, QLatin1Char('0'));
 }
 
 void CVideoFileList::AppendRow(int number, const QString& path, const QString& duration) {

@@ -32,8 +32,6 @@ public:
 
     // "          %d": the number column's text.
     static QString FormatNumber(int number);
-    // "%02d:%02d:%02d" of the whole seconds of `seconds`; hours are not limited to two digits.
-    static QString FormatDuration(double seconds);
 
 signals:
     // Local files dropped onto the list from a file manager, in the order they came.

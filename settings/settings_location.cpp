@@ -11,15 +11,25 @@
 
 namespace fs = std::filesystem;
 
+std::string UserConfigFolder(const std::string& xdgConfigHome, const std::string& home) {
+    // The XDG rule: a relative XDG_CONFIG_HOME is invalid and is ignored.
+    std::string config = !xdgConfigHome.empty() && xdgConfigHome.front() == '/' ? xdgConfigHome : home + "/.config";
+    while (!config.empty() && config.back() == '/')
+        config.pop_back();
+    return config + '/';
+}
+
+std::string UserConfigFolder() {
+    const char* xdg = std::getenv("XDG_CONFIG_HOME");
+    const char* home = std::getenv("HOME");
+    return UserConfigFolder(xdg ? xdg : "", home ? home : "");
+}
+
 std::string SettingsFolder(const std::string& programDir, bool programDirWritable, const std::string& xdgConfigHome,
                            const std::string& home) {
     if (programDirWritable)
         return programDir;
-    // The XDG rule: a relative XDG_CONFIG_HOME is invalid and is ignored.
-    std::string config = !xdgConfigHome.empty() && xdgConfigHome.front() == '/' ? xdgConfigHome : home + "/.config";
-    while (config.size() > 1 && config.back() == '/')
-        config.pop_back();
-    return config + "/quor-zodi-converter/";
+    return UserConfigFolder(xdgConfigHome, home) + "quor-zodi-converter/";
 }
 
 bool FolderIsWritable(const std::string& folder) {

@@ -1,171 +1,130 @@
+#include <QFileInfo>
 #include <QMimeData>
-#include <QtTest>
+#include <QProgressBar>
+#include <QPushButton>
 
+#include "convert/progress_dialog.h"
 #include "support/main_window_fixture.h"
+#include "support/tick_source.h"
 
-// Adding, removing and moving files in the main window's list, with a scripted encoder for the probes.
+using D = CConverterDlg;
+
+// The main window's list of files: adding them (probed by the scripted encoder), removing and moving them,
+// and converting them with the progress window.
 class FileListTest : public QObject {
     Q_OBJECT
 
     std::unique_ptr<MainWindowFixture> f;
 
-    struct Facts {
-        double duration;
-        int width, height;
-        double fps;
-        bool operator==(const Facts&) const = default;
-    };
-    Facts FactsOf(int row) const {
-        const VideoFileEntry& e = f->dlg->files().entries[static_cast<std::size_t>(row)];
-        return {e.duration, e.sourceWidth, e.sourceHeight, e.sourceFrameRate};
-    }
-    QStringList Numbers() const {
-        QStringList numbers;
-        for (int i = 0; i < f->list()->RowCount(); ++i)
-            numbers << f->list()->NumberText(i);
-        return numbers;
+    // Each row as "number name duration", then its file table entry's picture "width x height @ fps".
+    QStringList Rows() const {
+        QStringList rows;
+        for (int i = 0; i < f->list()->RowCount(); ++i) {
+            const VideoFileEntry& e = f->dlg->files().entries[static_cast<std::size_t>(i)];
+            rows << QStringLiteral("%1 %2 %3 %4x%5@%6")
+                        .arg(f->list()->NumberText(i).trimmed(), QFileInfo(f->list()->PathText(i)).fileName(),
+                             f->list()->DurationText(i), QString::number(e.sourceWidth),
+                             QString::number(e.sourceHeight), QString::number(e.sourceFrameRate));
+        }
+        return rows;
     }
     // Three listed files: a (100 s, 320 x 240, 25 fps), b (200 s, 640 x 480, 29.97), c (300 s, 720 x 576, 23.976).
-    QStringList AddThree() {
-        const QStringList files{f->Source("a.avi", 100, 320, 240, 25), f->Source("b.mpg", 200, 640, 480, 29.97),
-                                f->Source("c.wmv", 300, 720, 576, 23.976)};
-        f->AddThroughPicker(files);
-        return files;
+    void AddThree() {
+        f->AddThroughPicker({f->Source("a.avi", 100, 320, 240, 25), f->Source("b.mpg", 200, 640, 480, 29.97),
+                             f->Source("c.wmv", 300, 720, 576, 23.976)});
     }
+    CProgressDlg* progress() const { return f->dlg->progressWindow(); }
+    void convert() { QVERIFY(f->dlg->OnCommand(D::IDC_CONVERT_BUTTON)); }
 
 private slots:
-    void init() { f = std::make_unique<MainWindowFixture>(); }
+    void init() {
+        f = std::make_unique<MainWindowFixture>();
+        f->folderEdit()->setText(QString::fromStdString(f->tmp.file("out/")));
+    }
     void cleanup() { f.reset(); }
 
     void threeFilesAreNumberedAndSummed() {
-        const QStringList files = AddThree();
+        AddThree();
         QCOMPARE(f->prompts.pickerTitles, QStringList{"Import video files"});
-        QCOMPARE(f->prompts.pickerFilters[0].count(";;") + 1, 4);
         QCOMPARE(f->prompts.texts(), QStringList());
-        QCOMPARE(Numbers(), (QStringList{"          1", "          2", "          3"}));
-        QCOMPARE(f->Paths(), files);
-        QCOMPARE(f->list()->DurationText(1), QStringLiteral("00:03:20"));
-        QCOMPARE(f->dlg->files().fileCount, 3);
+        QCOMPARE(Rows(), (QStringList{"1 a.avi 00:01:40 320x240@25", "2 b.mpg 00:03:20 640x480@29.97",
+                                      "3 c.wmv 00:05:00 720x576@23.976"}));
+        QCOMPARE(f->list()->NumberText(0), QStringLiteral("          1"));
         QCOMPARE(f->dlg->files().totalDuration, 600.0);
-        QCOMPARE(FactsOf(1), (Facts{200, 640, 480, 29.97}));
         const QStringList runs = f->encoder.Runs();
         QCOMPARE(runs.size(), 3);
         QVERIFY2(runs[0].endsWith(QStringLiteral(" 1 %1").arg(f->dlg->winId())), qPrintable(runs[0]));
     }
 
-    void durationTexts_data() {
-        QTest::addColumn<double>("seconds");
-        QTest::addColumn<QString>("text");
-        QTest::newRow("zero") << 0.0 << "00:00:00";
-        QTest::newRow("cut, not rounded") << 59.99 << "00:00:59";
-        QTest::newRow("an hour and change") << 3725.9 << "01:02:05";
-        QTest::newRow("hours past two digits") << 360000.0 << "100:00:00";
-    }
-    void durationTexts() {
-        QFETCH(double, seconds);
-        QFETCH(QString, text);
-        QCOMPARE(CVideoFileList::FormatDuration(seconds), text);
-    }
-
-    void removingTheSecondOfThreeRenumbers() {
-        const QStringList files = AddThree();
-        const Facts third = FactsOf(2);
-        f->list()->SelectRow(1);
-        QVERIFY(f->dlg->OnCommand(CConverterDlg::IDC_REMOVE));
-        QCOMPARE(Numbers(), (QStringList{"          1", "          2"}));
-        QCOMPARE(f->Paths(), (QStringList{files[0], files[2]}));
-        QCOMPARE(f->list()->SelectedRow(), 1);
-        QCOMPARE(FactsOf(1), third);
-        QCOMPARE(f->dlg->files().fileCount, 2);
-        QCOMPARE(f->dlg->files().totalDuration, 400.0);
-    }
-
-    void removingTheLastLeavesNoSelection() {
-        AddThree();
-        f->list()->SelectRow(2);
-        QVERIFY(f->dlg->OnCommand(CConverterDlg::ID_LIST_REMOVE));
-        QCOMPARE(f->list()->RowCount(), 2);
-        QCOMPARE(f->list()->SelectedRow(), -1);
-        QCOMPARE(f->dlg->files().totalDuration, 300.0);
-        // Nothing selected: Remove does nothing and says nothing.
-        QVERIFY(f->dlg->OnCommand(CConverterDlg::IDC_REMOVE));
-        QCOMPARE(f->list()->RowCount(), 2);
-        QVERIFY(f->prompts.shown.isEmpty());
-    }
-
-    void movesAtTheEndsChangeNothing_data() {
-        QTest::addColumn<int>("row");
+    // Remove and the moves on the list of three: the numbers stay in place, the rest goes with its file.
+    void removeAndMove_data() {
+        QTest::addColumn<int>("selected");
         QTest::addColumn<int>("command");
-        QTest::newRow("up on the first") << 0 << int(CConverterDlg::IDC_MOVE_UP);
-        QTest::newRow("down on the last") << 2 << int(CConverterDlg::ID_LIST_MOVE_DOWN);
+        QTest::addColumn<QString>("order"); // the files afterwards, a b c as added
+        QTest::addColumn<int>("selectedAfter");
+        QTest::addColumn<QString>("told");
+        QTest::newRow("remove the second") << 1 << int(D::IDC_REMOVE) << "ac" << 1 << "";
+        QTest::newRow("remove the last") << 2 << int(D::ID_LIST_REMOVE) << "ab" << -1 << "";
+        QTest::newRow("remove, none selected") << -1 << int(D::IDC_REMOVE) << "abc" << -1 << "";
+        QTest::newRow("down") << 0 << int(D::IDC_MOVE_DOWN) << "bac" << 1 << "";
+        QTest::newRow("up") << 2 << int(D::ID_LIST_MOVE_UP) << "acb" << 1 << "";
+        QTest::newRow("up on the first") << 0 << int(D::IDC_MOVE_UP) << "abc" << 0 << "";
+        QTest::newRow("down on the last") << 2 << int(D::ID_LIST_MOVE_DOWN) << "abc" << 2 << "";
+        QTest::newRow("move, none selected") << -1 << int(D::IDC_MOVE_UP) << "abc" << -1 << "No item was selected!";
     }
-    void movesAtTheEndsChangeNothing() {
-        QFETCH(int, row);
+    void removeAndMove() {
+        QFETCH(int, selected);
         QFETCH(int, command);
-        const QStringList files = AddThree();
-        f->list()->SelectRow(row);
-        QVERIFY(f->dlg->OnCommand(command));
-        QCOMPARE(f->Paths(), files);
-        QCOMPARE(FactsOf(0), (Facts{100, 320, 240, 25}));
-        QCOMPARE(f->list()->SelectedRow(), row);
-    }
-
-    void moveDownSwapsTextsAndFactsButNotNumbers() {
-        const QStringList files{f->Source("a.avi", 100, 320, 240, 25), f->Source("b.mpg", 200, 640, 480, 29.97)};
-        f->AddThroughPicker(files);
-        f->list()->SelectRow(0);
-        QVERIFY(f->dlg->OnCommand(CConverterDlg::IDC_MOVE_DOWN));
-        QCOMPARE(f->Paths(), (QStringList{files[1], files[0]}));
-        QCOMPARE(f->list()->DurationText(0), QStringLiteral("00:03:20"));
-        QCOMPARE(Numbers(), (QStringList{"          1", "          2"}));
-        QCOMPARE(FactsOf(0), (Facts{200, 640, 480, 29.97}));
-        QCOMPARE(FactsOf(1), (Facts{100, 320, 240, 25}));
-        QCOMPARE(f->list()->SelectedRow(), 1);
-        QVERIFY(f->dlg->OnCommand(CConverterDlg::ID_LIST_MOVE_UP));
-        QCOMPARE(f->Paths(), files);
-    }
-
-    void moveWithoutSelectionWarns() {
+        QFETCH(QString, order);
+        QFETCH(int, selectedAfter);
+        QFETCH(QString, told);
         AddThree();
-        f->list()->clearSelection();
-        QVERIFY(f->dlg->OnCommand(CConverterDlg::IDC_MOVE_UP));
-        QCOMPARE(f->prompts.texts(), QStringList{"No item was selected!"});
-        QCOMPARE(f->prompts.shown[0].caption, QStringLiteral("Warning"));
+        const QStringList before = Rows();
+        f->list()->SelectRow(selected);
+        if (selected < 0)
+            f->list()->clearSelection();
+        QVERIFY(f->dlg->OnCommand(command));
+        QStringList expected;
+        double total = 0;
+        for (int i = 0; i < order.size(); ++i) {
+            expected << QString::number(i + 1) + before[order[i].unicode() - 'a'].mid(1);
+            total += 100 * (order[i].unicode() - 'a' + 1);
+        }
+        QCOMPARE(Rows(), expected);
+        QCOMPARE(f->dlg->files().fileCount, int(order.size()));
+        QCOMPARE(f->dlg->files().totalDuration, total);
+        QCOMPARE(f->list()->SelectedRow(), selectedAfter);
+        QCOMPARE(f->prompts.texts(), told.isEmpty() ? QStringList() : QStringList{told});
     }
 
-    void failuresAreReportedAfterwardsInOrder() {
-        const QStringList files{f->Source("1.avi", 10), f->Unreadable("2.avi"), f->Source("3.avi", 10),
-                                f->Unreadable("4.avi"), f->Source("5.avi", 10)};
-        f->AddThroughPicker(files);
-        QCOMPARE(f->Paths(), (QStringList{files[0], files[2], files[4]}));
-        QCOMPARE(f->prompts.texts(), (QStringList{f->UnreadableRefusal(files[1]), f->UnreadableRefusal(files[3])}));
-        QCOMPARE(f->dlg->files().totalDuration, 30.0);
-    }
-
-    void aProbeThatSaysNothingRejectsTheFile_data() {
-        QTest::addColumn<QString>("scenario");
-        QTest::addColumn<QString>("why");
+    // Every file the encoder can't use (a path and why; none: listed) is refused with its reason after all were
+    // tried, in their order; a path that can't reach the encoder before any runs. A refused file leaves nothing
+    // behind, not even the facts a probe before it found.
+    void refusalsAreToldAfterwardsInOrder() {
         const QString silent = "The encoder gave no playing time, frame size or frame rate for it.";
-        QTest::newRow("no report at all") << "" << silent;
-        QTest::newRow("crash after the duration") << "report 1 50; kill -9 $$"
-                                                  << "the encoder crashed";
-        QTest::newRow("no frame rate") << "report 1 50; report 2 320; report 3 240" << silent;
-    }
-    void aProbeThatSaysNothingRejectsTheFile() {
-        QFETCH(QString, scenario);
-        QFETCH(QString, why);
-        // A good file first, so an entry with facts exists that a silent probe might inherit.
-        const QString good = f->Source("good.avi", 40);
-        f->AddThroughPicker({good});
-        f->list()->SelectRow(0);
-        f->dlg->OnCommand(CConverterDlg::IDC_REMOVE);
-        WriteFile(f->tmp.file("src/silent.avi"), "?");
-        f->encoder.Script("silent.avi", scenario.toStdString());
-        const QString silent = QString::fromStdString(f->tmp.file("src/silent.avi"));
-        f->AddThroughPicker({silent});
-        QCOMPARE(f->list()->RowCount(), 0);
-        QCOMPARE(f->prompts.texts(), QStringList{f->Refusal(silent, why)});
-        QCOMPARE(f->dlg->files().totalDuration, 0.0);
+        const std::string tooLong = std::string(260 - f->tmp.file("src/").size(), 'z') + ".avi";
+        const std::pair<QString, QString> files[] = {
+            {f->Source("1.avi", 10), ""},
+            {f->Unreadable("2.avi"), "zezozov: %1: no video stream"},
+            {f->Scripted("silent.avi", ""), silent},
+            {f->Scripted("crash.avi", "report 1 50; kill -9 $$"), "the encoder crashed"},
+            {f->Scripted("norate.avi", "report 1 50; report 2 320; report 3 240"), silent},
+            {f->Source("say \"hi\".avi", 10),
+             "The path %1 holds a double quote, which can't be passed to the encoder."},
+            {f->Source("two\nlines.avi", 10), "The path %1 holds a line break, which can't be passed to the encoder."},
+            {f->Source(tooLong, 10), "The path %1 is longer than 255 characters."},
+            {f->Source("5.avi", 10), ""},
+        };
+        QStringList all, listed, refusals;
+        for (const auto& [path, why] : files) {
+            all << path;
+            (why.isEmpty() ? listed : refusals) << (why.isEmpty() ? path : f->Refusal(path, why.arg(path)));
+        }
+        f->AddThroughPicker(all);
+        QCOMPARE(f->Paths(), listed);
+        QCOMPARE(f->prompts.texts(), refusals);
+        QCOMPARE(f->dlg->files().totalDuration, 20.0);
+        QCOMPARE(f->encoder.Runs().size(), 6);
     }
 
     void missingEncoderIsNamedOnce() {
@@ -177,85 +136,171 @@ private slots:
         QCOMPARE(texts.size(), 3);
         QVERIFY2(texts[0].contains(QString::fromStdString(f->tmp.file("zezozov"))), qPrintable(texts[0]));
         QCOMPARE(texts[1], f->Refusal(files[0], "The encoder could not be started."));
-        QCOMPARE(f->encoder.Runs().size(), 0);
     }
 
-    // A path that can't reach the encoder is refused with its reason, before any encoder runs.
-    void unsafePathsAreRefusedWithTheirReason() {
-        const QStringList files{f->Source("say \"hi\".avi", 10), f->Source("two\nlines.avi", 10),
-                                f->Source(std::string(260 - f->tmp.file("src/").size(), 'z') + ".avi", 10)};
-        f->AddThroughPicker(files);
-        QCOMPARE(f->list()->RowCount(), 0);
-        QCOMPARE(f->prompts.texts(),
-                 (QStringList{f->Refusal(files[0], "The path " + files[0] +
-                                                       " holds a double quote, which can't be passed to the encoder."),
-                              f->Refusal(files[1], "The path " + files[1] +
-                                                       " holds a line break, which can't be passed to the encoder."),
-                              f->Refusal(files[2], "The path " + files[2] + " is longer than 255 characters.")}));
-        QCOMPARE(f->encoder.Runs().size(), 0);
-    }
-
-    void listGrowsPast99Files() {
-        QStringList files;
-        for (int i = 0; i < 150; ++i)
-            files << f->Source("clip" + std::to_string(i) + ".avi", 2);
-        f->AddThroughPicker(files);
-        QCOMPARE(f->list()->RowCount(), 150);
-        QCOMPARE(f->dlg->files().fileCount, 150);
-        QCOMPARE(f->list()->NumberText(149), QStringLiteral("          150"));
-        QCOMPARE(f->list()->PathText(149), files[149]);
-        QCOMPARE(f->dlg->files().totalDuration, 300.0);
-    }
-
+    // Files dropped from a file manager are probed as added ones; the list grows past 99.
     void droppedFilesAreProbedLikeAdded() {
-        const QStringList files{f->Source("a.avi", 10), f->Unreadable("b.avi")};
+        QStringList files{f->Unreadable("bad.avi")};
+        for (int i = 0; i < 100; ++i)
+            files << f->Source("clip" + std::to_string(i) + ".avi", 2);
         QMimeData mime;
-        mime.setUrls({QUrl::fromLocalFile(files[0]), QUrl::fromLocalFile(files[1])});
-        QWidget* target = f->list()->viewport();
+        for (const QString& file : files)
+            mime.setUrls(mime.urls() << QUrl::fromLocalFile(file));
         QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(target, &enter);
+        QApplication::sendEvent(f->list()->viewport(), &enter);
         QVERIFY(enter.isAccepted());
         QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(target, &drop);
-        QCOMPARE(f->Paths(), QStringList{files[0]});
-        QCOMPARE(f->prompts.texts(), QStringList{f->UnreadableRefusal(files[1])});
+        QApplication::sendEvent(f->list()->viewport(), &drop);
+        QCOMPARE(f->Paths(), files.mid(1));
+        QCOMPARE(f->list()->NumberText(99), QStringLiteral("          100"));
+        QCOMPARE(f->dlg->files().totalDuration, 200.0);
+        QCOMPARE(f->prompts.texts(), QStringList{f->Refusal(files[0], "zezozov: " + files[0] + ": no video stream")});
     }
 
     void commandsWaitWhileAProbeRuns() {
-        const QStringList first{f->Source("a.avi", 10)};
-        f->AddThroughPicker(first);
+        f->AddThroughPicker({f->Source("a.avi", 10)});
         f->list()->SelectRow(0);
-        WriteFile(f->tmp.file("src/slow.avi"), "?");
-        f->encoder.Script("slow.avi", "report 1 20; sleep 0.5; report 2 320; report 3 240; report 4 250000000");
+        const QString slow =
+            f->Scripted("slow.avi", "report 1 20; sleep 0.5; report 2 320; report 3 240; report 4 250000000");
         QList<bool> ran;
         bool enabledMeanwhile = false;
         QTimer::singleShot(150, [&] {
             enabledMeanwhile = f->dlg->isEnabled() && f->dlg->IsProbing();
-            for (int id : {int(CConverterDlg::IDC_REMOVE), int(CConverterDlg::IDC_MOVE_DOWN),
-                           int(CConverterDlg::IDC_CONVERT), int(CConverterDlg::ID_LIST_ADD)})
+            for (int id : {int(D::IDC_REMOVE), int(D::IDC_MOVE_DOWN), int(D::IDC_CONVERT), int(D::ID_LIST_ADD)})
                 ran << f->dlg->OnCommand(id);
         });
-        f->dlg->AddFiles({QString::fromStdString(f->tmp.file("src/slow.avi"))});
+        f->dlg->AddFiles({slow});
         QVERIFY(enabledMeanwhile);
         QCOMPARE(ran, (QList<bool>{false, false, false, false}));
         QCOMPARE(f->list()->RowCount(), 2);
         QVERIFY(f->prompts.shown.isEmpty());
     }
 
+    // The right-click menu opens at the mouse and runs the item chosen with the keys; Escape runs nothing.
     void rightClickMenuRunsTheChosenCommand() {
         AddThree();
         f->list()->SelectRow(0);
         f->dlg->SetCursorSourceForTest([] { return QPoint(120, 80); });
-        QPoint shownAt;
-        MainWindowFixture::OnNextWindow([&](QWidget* menu) {
-            shownAt = menu->pos();
-            QTest::keyClick(menu, Qt::Key_Down);
-            QTest::keyClick(menu, Qt::Key_Down);
-            QTest::keyClick(menu, Qt::Key_Return);
+        for (const auto& [keys, rowsAfter] : {std::pair{QList<Qt::Key>{Qt::Key_Escape}, 3},
+                                              {{Qt::Key_Down, Qt::Key_Down, Qt::Key_Return}, 2}}) { // Remove
+            QPoint shownAt;
+            MainWindowFixture::OnNextWindow([&](QWidget* menu) {
+                shownAt = menu->pos();
+                for (Qt::Key key : keys)
+                    QTest::keyClick(menu, key);
+            });
+            emit f->list()->customContextMenuRequested(QPoint(3, 3));
+            QCOMPARE(shownAt, QPoint(120, 80));
+            QCOMPARE(f->list()->RowCount(), rowsAfter);
+        }
+    }
+
+    void progressWindowShowsTheBatch() {
+        f->AddThroughPicker({f->Source("a.avi", 300), f->Source("b.avi", 300)});
+        f->encoder.Script("a.avi", "produce; report 6 100");
+        f->encoder.Script("b.avi", "produce; report 6 150");
+        TickSource clock{{1000, 46000, 91000, 121000}};
+        f->dlg->batch().SetTickSourceForTest(std::ref(clock));
+        QSignalSpy texts(progress(), &CProgressDlg::statusTextChanged);
+        QSignalSpy bars(FindControl<QProgressBar>(progress(), CProgressDlg::IDC_PROGRESS_BAR),
+                        &QProgressBar::valueChanged);
+        bool disabledDuringBatch = false;
+        bool stayedOpen = true;
+        connect(progress(), &CProgressDlg::statusTextChanged, this, [&] {
+            disabledDuringBatch = !f->dlg->isEnabled();
+            for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter}) // never Cancel
+                QTest::keyClick(progress(), key);
+            f->dlg->close(); // the close box does not end the program under a running batch
+            stayedOpen = stayedOpen && f->dlg->isVisible();
         });
-        emit f->list()->customContextMenuRequested(QPoint(3, 3));
-        QCOMPARE(shownAt, QPoint(120, 80));
-        QCOMPARE(f->list()->RowCount(), 2);
+        convert();
+
+        // The figures themselves are the batch's (tested without a window); here that they reach the window.
+        QCOMPARE(texts.size(), 3);
+        QCOMPARE(texts.last(), QVariantList{"Total time:00:02:00;Elapsed time:00:01:30;Finished 75.0%"});
+        QCOMPARE(bars, (QList<QVariantList>{{0}, {166}, {750}}));
+        // The scripted positions stop short of the sources' 300 s: the message names both as ended early.
+        QCOMPARE(f->prompts.texts().size(), 1);
+        QVERIFY(f->prompts.texts()[0].startsWith(
+            "Mission accomplished! Total Time:00:02:00\n\nThese files were converted, but their source ended early:"));
+        // Shown while the main window is still disabled, the box belongs to the progress window.
+        QCOMPARE(f->prompts.shown[0].owner, progress());
+        QVERIFY(disabledDuringBatch && stayedOpen);
+        QVERIFY(f->dlg->isEnabled());
+        QVERIFY(!progress()->isVisible());
+        const QString run = f->encoder.Runs().last();
+        QVERIFY2(run.endsWith(QStringLiteral(" 0 %1").arg(f->dlg->winId())), qPrintable(run));
+    }
+
+    // Cancel and the progress window's close box ask, and Yes stops the encoder; no output is left.
+    void cancelAsksAndStops_data() {
+        QTest::addColumn<bool>("closeBox");
+        QTest::newRow("Cancel") << false;
+        QTest::newRow("close box") << true;
+    }
+    void cancelAsksAndStops() {
+        QFETCH(bool, closeBox);
+        f->AddThroughPicker({f->Source("a.avi", 300), f->Source("b.avi", 300)});
+        f->encoder.Script("a.avi", "produce; report 6 1; report 6 2");
+        f->encoder.Script("b.avi", "produce");
+        bool stayedOpen = false;
+        connect(progress(), &CProgressDlg::statusTextChanged, this, [&](const QString& text) {
+            if (!text.endsWith("Finished 0.1%"))
+                return;
+            if (closeBox)
+                progress()->close();
+            else
+                QTest::mouseClick(FindControl<QPushButton>(progress(), CProgressDlg::IDC_CANCEL), Qt::LeftButton);
+            stayedOpen = progress()->isVisible() && progress()->StatusText() == "Cancel processing...";
+        });
+        f->prompts.setNextAnswer(Prompts::AnswerYes);
+        convert();
+        QCOMPARE(f->prompts.texts(), QStringList{"Do you really want to stop?"});
+        QVERIFY(stayedOpen);
+        QCOMPARE(QDir(QString::fromStdString(f->tmp.file("out"))).entryList(QDir::Files | QDir::Hidden), QStringList());
+    }
+
+    void relativeFoldersAreTakenFromHome_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("underHome");
+        for (auto [name, typed, underHome] :
+             {std::tuple{"relative", "videos/out/", "videos/out/"}, {"tilde", "~/clips", "clips"}})
+            QTest::newRow(name) << QString(typed) << QString(underHome);
+    }
+    void relativeFoldersAreTakenFromHome() {
+        QFETCH(QString, typed);
+        QFETCH(QString, underHome);
+        const QByteArray oldHome = qgetenv("HOME");
+        const QString home = QString::fromStdString(f->tmp.file("home"));
+        qputenv("HOME", home.toUtf8());
+        f->AddThroughPicker({f->Source("a.avi", 10)});
+        f->encoder.Script("a.avi", "produce");
+        f->folderEdit()->setText(typed);
+        convert();
+        // A second batch lands in the same place, although the first one changed the current folder.
+        convert();
+        qputenv("HOME", oldHome);
+        QCOMPARE(f->folderEdit()->text(), home + "/" + underHome);
+        QCOMPARE(QString::fromStdString(f->dlg->outputFolder()), f->folderEdit()->text());
+        QVERIFY(QDir(f->folderEdit()->text()).exists("a.avi"));
+        QCOMPARE(f->encoder.Runs().size(), 3); // one probe, two conversions
+    }
+
+    // A folder the batch refuses is not created, not saved, and doesn't stop files from being added.
+    void refusedFolderIsNeitherMadeNorKept() {
+        const std::string kept = f->dlg->outputFolder();
+        const QString folder = QString::fromStdString(f->tmp.file("refused/")) + QString(300, 'y');
+        f->folderEdit()->setText(folder);
+        QCOMPARE(f->folderEdit()->text(), folder); // typed in whole, not cut short unseen
+        f->AddThroughPicker({f->Source("a.avi", 10)});
+        QCOMPARE(f->list()->RowCount(), 1);
+        convert();
+        QCOMPARE(f->prompts.texts().size(), 1);
+        QVERIFY2(f->prompts.texts()[0].startsWith("The output folder " + folder + " can't be used: "),
+                 qPrintable(f->prompts.texts()[0]));
+        QCOMPARE(f->dlg->outputFolder(), kept);
+        QVERIFY(!QFileInfo::exists(QString::fromStdString(f->tmp.file("refused"))));
+        QCOMPARE(f->encoder.Runs().size(), 1); // the probe only
     }
 };
 

@@ -1,200 +1,271 @@
+#include <QCheckBox>
 #include <QComboBox>
-#include <QDesktopServices>
-#include <QLabel>
-#include <QMenu>
-#include <QtTest>
+#include <QPushButton>
+#include <QSlider>
 
+#include "controls/hyperlink_ctrl.h"
+#include "controls/image_button.h"
+#include "controls/skin.h"
 #include "mainwin/about_dlg.h"
 #include "mainwin/help_window.h"
+#include "settings/output_profiles.h"
+#include "settings/settings_dlg.h"
+#include "support/combo_pick.h"
 #include "support/main_window_fixture.h"
 
-// Records the addresses the program asks the desktop to open, instead of starting a browser.
-class UrlCatcher : public QObject {
-    Q_OBJECT
-public:
-    QList<QUrl> opened;
-public slots:
-    void open(const QUrl& url) { opened << url; }
-};
+namespace {
 
-// The main window's controls, routing, menus, About box, help and output-folder picker.
+using D = CConverterDlg;
+using S = CSettingsDlg;
+
+QComboBox* Combo(const QWidget* window, int id) {
+    return FindControl<QComboBox>(window, id);
+}
+
+// What the main window's format controls show: "format | TV mode | aspect of N aspects", a list that is off in
+// brackets.
+QString Shown(const QWidget* window) {
+    const auto text = [&](int id) {
+        const QComboBox* c = Combo(window, id);
+        return c->isEnabled() ? c->currentText() : "(" + c->currentText() + ")";
+    };
+    return QStringLiteral("%1 | %2 | %3 of %4")
+        .arg(text(D::IDC_OUTPUT_FORMAT), text(D::IDC_TV_MODE), text(D::IDC_ASPECT_RATIO))
+        .arg(Combo(window, D::IDC_ASPECT_RATIO)->count());
+}
+
+} // namespace
+
+// The main window's commands, menus, About box, help, output folder, keyboard and format controls.
 class MainWindowTest : public QObject {
     Q_OBJECT
 
     std::unique_ptr<MainWindowFixture> f;
-    UrlCatcher m_urls;
+
+    void CopyHelp() {
+        std::filesystem::copy(std::filesystem::path(qgetenv("QZC_BIN_DIR").toStdString()) / "help",
+                              f->tmp.path() / "help", std::filesystem::copy_options::recursive);
+    }
 
 private slots:
-    void initTestCase() {
-        QDesktopServices::setUrlHandler("https", &m_urls, "open");
-        QDesktopServices::setUrlHandler("http", &m_urls, "open");
-    }
     void init() { f = std::make_unique<MainWindowFixture>(); }
     void cleanup() { f.reset(); }
 
-    void templateControlsAreThere() {
-        const int ids[] = {1000, 1001, 1002, 1003, 1006, 1018, 1019, 1025,
-                           1026, 1027, 1028, 1066, 1067, 1069, 1079, 1080};
-        for (int id : ids)
-            QVERIFY2(FindControl(f->dlg.get(), id), qPrintable(QString::number(id)));
-        auto* list = f->list();
-        QCOMPARE(list->headerItem()->text(0), QStringLiteral(" Number"));
-        QCOMPARE(list->headerItem()->text(1), QStringLiteral("  File path"));
-        QCOMPARE(list->headerItem()->text(2), QStringLiteral("   Duration"));
-        QCOMPARE(list->columnWidth(0), 90);
-        QCOMPARE(list->columnWidth(1), 360);
-        QCOMPARE(list->columnWidth(2), 122);
-        QCOMPARE(list->selectionBehavior(), QAbstractItemView::SelectRows);
-        QCOMPARE(list->selectionMode(), QAbstractItemView::SingleSelection);
-        QCOMPARE(FindControl(f->dlg.get(), 1000)->toolTip(), QStringLiteral("Start converting"));
-        QCOMPARE(FindControl(f->dlg.get(), 1003)->toolTip(), QStringLiteral("About,help,home page,tip of the day."));
-        QCOMPARE(FindControl<QComboBox>(f->dlg.get(), 1066)->currentText(), QStringLiteral("AVI Format (*.avi)"));
-    }
-
-    // Each command id enters through the routing and reaches the handler that shows its effect.
-    void everyCommandReachesItsHandler() {
-        struct Case {
-            int id;
-            std::function<void()> prepare;
-            std::function<bool()> handled;
-        };
-        QStringList pickerBefore;
-        const QString a = f->Source("a.avi", 10), b = f->Source("b.avi", 10);
-        f->AddThroughPicker({a, b});
-        int aboutShown = 0;
-        QString helpMenuFirst;
-        const auto closeAbout = [&] {
-            MainWindowFixture::OnNextWindow([&](QWidget* w) {
-                if (qobject_cast<CAboutDlg*>(w))
-                    ++aboutShown;
-                w->close();
-            });
-        };
-        const auto pickerCount = [&] { return f->prompts.pickerTitles.size(); };
-        int pickers = 0;
-        const QList<Case> cases = {
-            {CConverterDlg::IDC_ADD, [&] { pickers = pickerCount(); }, [&] { return pickerCount() == pickers + 1; }},
-            {CConverterDlg::IDC_ADD_SMALL, [&] { pickers = pickerCount(); },
-             [&] { return pickerCount() == pickers + 1; }},
-            {CConverterDlg::ID_LIST_ADD, [&] { pickers = pickerCount(); },
-             [&] { return pickerCount() == pickers + 1; }},
-            {CConverterDlg::IDC_MOVE_DOWN, [&] { f->list()->SelectRow(0); },
-             [&] {
-                 return f->Paths() == QStringList{b, a};
-             }},
-            {CConverterDlg::ID_LIST_MOVE_DOWN, [&] { f->list()->SelectRow(0); },
-             [&] {
-                 return f->Paths() == QStringList{a, b};
-             }},
-            {CConverterDlg::IDC_MOVE_UP, [&] { f->list()->SelectRow(1); },
-             [&] {
-                 return f->Paths() == QStringList{b, a};
-             }},
-            {CConverterDlg::ID_LIST_MOVE_UP, [&] { f->list()->SelectRow(1); },
-             [&] {
-                 return f->Paths() == QStringList{a, b};
-             }},
-            {CConverterDlg::IDC_REMOVE, [&] { f->list()->SelectRow(1); }, [&] { return f->Paths() == QStringList{a}; }},
-            {CConverterDlg::ID_LIST_REMOVE, [&] { f->list()->SelectRow(0); }, [&] { return f->Paths().isEmpty(); }},
-            {CConverterDlg::IDC_CONVERT, [] {}, [&] { return f->prompts.texts().endsWith("No file in the list"); }},
-            {CConverterDlg::IDC_CONVERT_BUTTON, [&] { f->prompts.shown.clear(); },
-             [&] { return f->prompts.texts() == QStringList{"No file in the list"}; }},
-            {CConverterDlg::IDC_CHANGE_FOLDER, [] {},
-             [&] { return f->prompts.pickerTitles.endsWith("Select a temporary folder"); }},
-            {CConverterDlg::ID_HELP_ABOUT, closeAbout, [&] { return aboutShown == 1; }},
-            {CConverterDlg::ID_HELP_HOME_PAGE,
-             [&] { WriteFile(f->tmp.file("version.ini"), "[General]\nHomePage=https://quor-zodi.example/\n"); },
-             [&] { return m_urls.opened == QList<QUrl>{QUrl("https://quor-zodi.example/")}; }},
-            {CConverterDlg::IDC_HELP,
-             [&] {
-                 MainWindowFixture::OnNextWindow([&](QWidget* w) {
-                     if (auto* menu = qobject_cast<QMenu*>(w))
-                         helpMenuFirst = menu->actions().value(0)->text();
-                     w->close();
-                 });
-             },
-             [&] { return helpMenuFirst == "Content"; }},
-        };
-        for (const Case& c : cases) {
-            c.prepare();
-            QVERIFY2(f->dlg->OnCommand(c.id), qPrintable(QString::number(c.id)));
-            QVERIFY2(c.handled(), qPrintable(QString::number(c.id)));
-        }
-        // Routed, with nothing to show yet.
-        for (int id : {int(CConverterDlg::IDC_SETTINGS), int(CConverterDlg::IDC_SETTINGS_BUTTON),
-                       int(CConverterDlg::ID_HELP_TIP_OF_THE_DAY), int(CConverterDlg::ID_HELP_CONTENT)})
-            QVERIFY2(f->dlg->HasCommand(id), qPrintable(QString::number(id)));
+    // Every Add opens the picker, the small one clicked; the Help button's menu runs the item chosen in it, and
+    // Content shows the overview; an unknown id runs nothing.
+    void commandsReachTheirHandlers() {
+        QVERIFY(f->dlg->OnCommand(D::IDC_ADD));
+        QTest::mouseClick(FindControl<CImageButton>(f->dlg.get(), D::IDC_ADD_SMALL), Qt::LeftButton);
+        QVERIFY(f->dlg->OnCommand(D::ID_LIST_ADD));
+        QCOMPARE(f->prompts.pickerTitles, QStringList(3, "Import video files"));
+        CopyHelp();
+        MainWindowFixture::OnNextWindow([](QWidget* menu) {
+            QTest::keyClick(menu, Qt::Key_Down);
+            QTest::keyClick(menu, Qt::Key_Return);
+        });
+        QVERIFY(f->dlg->OnCommand(D::IDC_HELP));
+        CHelpWindow* help = nullptr;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            help = help ? help : qobject_cast<CHelpWindow*>(w);
+        QVERIFY(help && help->isVisible());
+        QVERIFY(help->CurrentPage().endsWith("help/overview/overview.htm"));
+        QCOMPARE(help->Title(), QStringLiteral("Quor Zodi Converter Help"));
         QVERIFY(!f->dlg->OnCommand(4242));
     }
 
-    void windowMenuAboutShowsTheVersion_data() {
-        QTest::addColumn<QString>("versionFile");
-        QTest::addColumn<QString>("label");
-        QTest::newRow("no version.ini") << ""
-                                        << "Quor Zodi Converter 1.00";
-        QTest::newRow("version.ini") << "[General]\nVersion=2.1\n"
-                                     << "Quor Zodi Converter 2.1";
-    }
-    void windowMenuAboutShowsTheVersion() {
-        QFETCH(QString, versionFile);
-        QFETCH(QString, label);
-        if (!versionFile.isEmpty()) {
-            WriteFile(f->tmp.file("version.ini"), versionFile.toStdString());
-            f->dlg.reset();
-            f->dlg =
-                std::make_unique<CConverterDlg>(f->settings, f->prompts); // the version is read as the window is made
-        }
-        QString shown, caption;
-        MainWindowFixture::OnNextWindow([&](QWidget* w) {
-            auto* about = qobject_cast<CAboutDlg*>(w);
-            QVERIFY(about);
-            shown = about->VersionText();
-            caption = about->windowTitle();
-            QTest::keyClick(about, Qt::Key_Escape);
-        });
-        f->dlg->OnSysCommand(CConverterDlg::IDM_ABOUTBOX | 0x3);
-        QCOMPARE(shown, label);
-        QCOMPARE(caption, QStringLiteral("About Quor Zodi Converter"));
+    // With no key in version.ini and no help folder beside the program, Home page says the page is missing.
+    void homePageFailureIsReported() {
+        QVERIFY(f->dlg->OnCommand(D::ID_HELP_HOME_PAGE));
+        QVERIFY(f->opened.isEmpty());
+        QCOMPARE(f->prompts.texts(), QStringList{"Unable to open hyperlink:\n\nThe specified file was not found."});
     }
 
-    void changeFolderAppendsOneSlash_data() {
+    // The window menu's About box: the version and both links from version.ini, else the bundled help pages.
+    void aboutBoxFollowsVersionIni_data() {
+        for (const char* column : {"versionIni", "version", "homePage", "support"}) // help/: the program's own
+            QTest::addColumn<QString>(column);
+        const char* overview = "help/overview/overview.htm";
+        for (auto [name, ini, version, home, support] :
+             {std::tuple{"keys given",
+                         "[General]\nVersion=2.1\nHomePage=https://a.example/\nSupport=https://b.example/", "2.1",
+                         "https://a.example/", "https://b.example/"},
+              {"no file", "", "1.00", overview, "help/overview/reporting-problems.htm"},
+              {"empty value counts as missing", "[general]\nhomepage=\nSUPPORT=mailto:help@b.example", "1.00", overview,
+               "mailto:help@b.example"}})
+            QTest::newRow(name) << QString(ini) << QString(version) << QString(home) << QString(support);
+    }
+    void aboutBoxFollowsVersionIni() {
+        QFETCH(QString, versionIni);
+        QFETCH(QString, version);
+        QFETCH(QString, homePage);
+        QFETCH(QString, support);
+        for (QString* target : {&homePage, &support})
+            if (target->startsWith("help/"))
+                target->prepend(QString::fromStdString(f->tmp.dir()));
+        CopyHelp();
+        if (!versionIni.isEmpty())
+            WriteFile(f->tmp.file("version.ini"), versionIni.toStdString());
+        f->dlg.reset(); // the version is read as the window is made
+        f->dlg = std::make_unique<D>(f->settings, f->prompts);
+        bool visited = false;
+        MainWindowFixture::WithNext<CAboutDlg>(
+            [&] { f->dlg->OnSysCommand(D::IDM_ABOUTBOX | 0x3); },
+            [&](CAboutDlg* about) {
+                QCOMPARE(about->VersionText(), "Quor Zodi Converter " + version);
+                auto* home = FindControl<CHyperLinkCtrl>(about, CAboutDlg::IDC_HOME_PAGE);
+                auto* tech = FindControl<CHyperLinkCtrl>(about, CAboutDlg::IDC_SUPPORT);
+                QCOMPARE(QStringList({home->URL(), home->toolTip(), tech->URL()}),
+                         QStringList({homePage, homePage, support}));
+                for (CHyperLinkCtrl* link : {home, tech}) {
+                    QVERIFY(link->property(Skin::kExcludedProperty).toBool());
+                    QVERIFY(link->width() >= link->fontMetrics().horizontalAdvance(link->text())); // the whole text
+                }
+                QTest::mouseClick(tech, Qt::LeftButton, Qt::NoModifier, QPoint(2, 2));
+                visited = tech->IsVisited();
+            });
+        QCOMPARE(f->opened, QList<QUrl>{support.startsWith('/') ? QUrl::fromLocalFile(support) : QUrl(support)});
+        QVERIFY(visited);
+        QCOMPARE(f->prompts.texts(), QStringList());
+    }
+
+    // The picked folder is shown and kept with one '/' at its end; a cancelled pick or a refused folder changes
+    // nothing.
+    void changeFolder_data() {
         QTest::addColumn<QString>("picked");
         QTest::addColumn<QString>("shown");
-        QTest::newRow("cancelled") << ""
-                                   << "/before/";
-        QTest::newRow("a folder") << "/data/videos"
-                                  << "/data/videos/";
-        QTest::newRow("the root") << "/"
-                                  << "/";
+        for (auto [name, picked, shown] : {std::tuple{"cancelled", "", "/before/"},
+                                           {"a folder", "/data/videos", "/data/videos/"},
+                                           {"the root", "/", "/"},
+                                           {"refused", "/data/say \"hi\"", "/before/"}})
+            QTest::newRow(name) << QString(picked) << QString(shown);
     }
-    void changeFolderAppendsOneSlash() {
+    void changeFolder() {
         QFETCH(QString, picked);
         QFETCH(QString, shown);
-        auto* edit = FindControl<QLineEdit>(f->dlg.get(), CConverterDlg::IDC_OUTPUT_FOLDER);
-        edit->setText("/before/");
+        f->folderEdit()->setText("/before/");
         const std::string remembered = f->dlg->outputFolder();
-        if (!picked.isEmpty())
-            f->prompts.setNextFolder(picked);
-        QVERIFY(f->dlg->OnCommand(CConverterDlg::IDC_CHANGE_FOLDER));
-        QCOMPARE(edit->text(), shown);
-        QCOMPARE(QString::fromStdString(f->dlg->outputFolder()),
-                 picked.isEmpty() ? QString::fromStdString(remembered) : shown);
+        f->prompts.setNextFolder(picked);
+        QVERIFY(f->dlg->OnCommand(D::IDC_CHANGE_FOLDER));
+        QCOMPARE(f->folderEdit()->text(), shown);
+        QCOMPARE(f->dlg->outputFolder(), shown == "/before/" ? remembered : shown.toStdString());
     }
 
-    void helpContentOpensTheOverview() {
-        const std::filesystem::path helpSource = std::filesystem::path(qgetenv("QZC_BIN_DIR").toStdString()) / "help";
-        std::filesystem::copy(helpSource, f->tmp.path() / "help", std::filesystem::copy_options::recursive);
-        QVERIFY(f->dlg->OnCommand(CConverterDlg::ID_HELP_CONTENT));
-        auto* help = f->dlg->findChild<CHelpWindow*>();
-        if (!help) {
-            for (QWidget* w : QApplication::topLevelWidgets())
-                if (auto* h = qobject_cast<CHelpWindow*>(w))
-                    help = h;
+    void tabFollowsTheTemplate() {
+        Pick(Combo(f->dlg.get(), D::IDC_OUTPUT_FORMAT), FORMAT_DVD); // every control enabled
+        QVERIFY(QTest::qWaitForWindowActive(f->dlg.get()));
+        FindControl(f->dlg.get(), D::IDC_ADD)->setFocus();
+        const QStringList expected{"idc1000", "idc1001", "idc1003", "idc1006", "idc1018", "idc1019",
+                                   "idc1025", "idc1026", "idc1027", "idc1028", "idc1066", "idc1069",
+                                   "idc1067", "idc1079", "idc1080", "idc1002"};
+        QStringList visited;
+        for (int i = 0; i < expected.size(); ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            visited << QApplication::focusWidget()->objectName();
         }
-        QVERIFY(help);
-        QVERIFY(help->isVisible());
-        QVERIFY(help->CurrentPage().endsWith("help/overview/overview.htm"));
-        QCOMPARE(help->Title(), QStringLiteral("Quor Zodi Converter Help"));
+        QCOMPARE(visited, expected);
+    }
+
+    // Enter presses a push button that has the focus; anywhere else it does nothing, and never ends the program.
+    void enterPressesOnlyAFocusedButton_data() {
+        QTest::addColumn<int>("focus");
+        QTest::addColumn<QStringList>("pickers");
+        QTest::newRow("folder box") << int(D::IDC_OUTPUT_FOLDER) << QStringList();
+        QTest::newRow("Change") << int(D::IDC_CHANGE_FOLDER) << QStringList(2, "Select a temporary folder");
+    }
+    void enterPressesOnlyAFocusedButton() {
+        QFETCH(int, focus);
+        QFETCH(QStringList, pickers);
+        QVERIFY(QTest::qWaitForWindowActive(f->dlg.get()));
+        QWidget* control = FindControl(f->dlg.get(), focus);
+        control->setFocus();
+        QCOMPARE(QApplication::focusWidget(), control);
+        for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter})
+            QTest::keyClick(control, key);
+        QVERIFY(f->dlg->isVisible());
+        QCOMPARE(f->dlg->result(), 0);
+        QCOMPARE(f->prompts.pickerTitles, pickers);
+    }
+
+    // A format picked in the main window rebuilds its TV mode and aspect lists; a pick in them changes its own
+    // field only.
+    void formatPickRebuildsTheQuickControls_data() {
+        QTest::addColumn<int>("format");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<int>("aspectPick");
+        QTest::addColumn<QString>("picked"); // as option.ini states it
+        QTest::newRow("MPEG2") << int(FORMAT_MPEG2) << "MPEG2 Format (*.mpg) | (NTSC) | 16:9   (Wide screen TV) of 4"
+                               << 3 << "MPEG aspect ratio=3";
+        QTest::newRow("DVD") << int(FORMAT_DVD)
+                             << "DVD compatible MPEG2 Format (*.vob) | NTSC | 16:9   (Wide screen TV) of 2" << 0
+                             << "DVD aspect ratio=0\nTV mode=1";
+        QTest::newRow("AVI") << int(FORMAT_AVI) << "AVI Format (*.avi) | (NTSC) | (16:9   (Wide screen TV)) of 2" << -1
+                             << "";
+    }
+    void formatPickRebuildsTheQuickControls() {
+        QFETCH(int, format);
+        QFETCH(QString, shown);
+        QFETCH(int, aspectPick);
+        QFETCH(QString, picked);
+        Pick(Combo(f->dlg.get(), D::IDC_OUTPUT_FORMAT), FORMAT_VCD); // from a format that differs
+        Pick(Combo(f->dlg.get(), D::IDC_OUTPUT_FORMAT), format);
+        QCOMPARE(Shown(f->dlg.get()), shown);
+        if (aspectPick >= 0)
+            Pick(Combo(f->dlg.get(), D::IDC_ASPECT_RATIO), aspectPick);
+        if (Combo(f->dlg.get(), D::IDC_TV_MODE)->isEnabled())
+            Pick(Combo(f->dlg.get(), D::IDC_TV_MODE), 1);
+        QCOMPARE(f->dlg->settings(), SettingsFromText("[Destinate]\nOutput format=" + std::to_string(format) + "\n" +
+                                                      picked.toStdString()));
+    }
+
+    // Both Settings buttons open the dialog on the main window's format. What "Ok" takes is shown, handed to the
+    // encoder by the next conversion and kept in option.ini when the program ends; Cancel takes nothing.
+    void settingsDialog_data() {
+        QTest::addColumn<int>("id");
+        QTest::addColumn<int>("button");
+        QTest::newRow("tool bar, Ok") << int(D::IDC_SETTINGS) << int(S::IDOK);
+        QTest::newRow("beside the format, Ok") << int(D::IDC_SETTINGS_BUTTON) << int(S::IDOK);
+        QTest::newRow("Cancel") << int(D::IDC_SETTINGS) << int(S::IDCANCEL);
+    }
+    void settingsDialog() {
+        QFETCH(int, id);
+        QFETCH(int, button);
+        f->AddThroughPicker({f->Source("clip.avi", 4)});
+        f->folderEdit()->setText(QString::fromStdString(f->tmp.file("out/")));
+        Pick(Combo(f->dlg.get(), D::IDC_OUTPUT_FORMAT), FORMAT_MPEG2);
+        const ConversionSettings before = f->dlg->settings();
+        const QString shownBefore = Shown(f->dlg.get());
+        ConversionSettings chosen;
+        MainWindowFixture::WithNext<S>(
+            [&] { QVERIFY(f->dlg->OnCommand(id)); },
+            [&](S* dlg) {
+                QCOMPARE(Combo(dlg, S::IDC_OUTPUT_FORMAT)->currentText(), QStringLiteral("MPEG2 Format (*.mpg)"));
+                for (auto [list, position] : {std::pair{S::IDC_OUTPUT_FORMAT, int(FORMAT_DVD)},
+                                              {S::IDC_TV_MODE, 1},
+                                              {S::IDC_ASPECT_RATIO, 0},
+                                              {S::IDC_AUDIO_CODEC, 1},
+                                              {S::IDC_QUALITY, 1}})
+                    Pick(Combo(dlg, list), position);
+                for (int i = 0; i < 3; ++i)
+                    QTest::keyClick(FindControl<QSlider>(dlg, S::IDC_VOLUME), Qt::Key_Right);
+                QTest::mouseClick(FindControl<QCheckBox>(dlg, S::IDC_LETTERBOX), Qt::LeftButton);
+                chosen = dlg->Settings();
+                QTest::mouseClick(FindControl<QPushButton>(dlg, button), Qt::LeftButton);
+            });
+        if (button == S::IDCANCEL) {
+            QCOMPARE(f->dlg->settings(), before);
+            QCOMPARE(Shown(f->dlg.get()), shownBefore);
+            return;
+        }
+        chosen.letterbox = 0; // on in a first run; the box is read at "Ok"
+        QCOMPARE(f->dlg->settings(), chosen);
+        QCOMPARE(Shown(f->dlg.get()), "DVD compatible MPEG2 Format (*.vob) | PAL | 4:3    (Standard TV) of 2");
+        QVERIFY(f->dlg->OnCommand(D::IDC_CONVERT));
+        const QString run = f->encoder.Runs().last();
+        for (const char* option : {"vbitrate=1200:acodec=mp2:abitrate=112", "aspect=4/3", "format=dvd",
+                                   "-ofps 25.000000 ", "-vf scale=720:576,harddup ", "volume=+3db"})
+            QVERIFY2(run.contains(option), qPrintable(option + QStringLiteral(" in ") + run));
+        f->dlg.reset();
+        QCOMPARE(SettingsFromText(ReadFile(f->tmp.file("option.ini"))), chosen);
     }
 };
 

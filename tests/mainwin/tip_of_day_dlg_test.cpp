@@ -1,187 +1,124 @@
-#include <functional>
-
-#include <QApplication>
 #include <QCheckBox>
 #include <QPushButton>
-#include <QTimer>
 #include <QtTest>
 
-#include "app/converter_app.h"
 #include "controls/dialog_template.h"
 #include "mainwin/converter_dlg.h"
 #include "mainwin/tip_of_day_dlg.h"
-#include "settings/ini_file.h"
-#include "settings/program_dir.h"
-#include "support/scripted_prompts.h"
-#include "support/temp_dir.h"
+#include "support/app_fixture.h"
+#include "support/tip_profile.h"
 
-namespace fs = std::filesystem;
+using T = CTipOfDayDlg;
 
 // The dialog as the user meets it: the program lives in a temporary folder with its tips.txt, and the
-// application profile is a real file under a temporary XDG_CONFIG_HOME.
+// application profile is a real file.
 class TipOfDayDlgTest : public QObject {
     Q_OBJECT
 
-    static constexpr const char* kTips = "; tips\nFirst tip\n\nSecond & last\n";
+    std::unique_ptr<AppFixture> f;
 
-    std::string profilePath() const { return m_dir.file("config/quor-zodi-converter.ini"); }
-    QString profile(const char* key) const {
-        return QString::fromStdString(IniFile::Load(profilePath()).Get("Tip", key, "<none>"));
-    }
-    void setProfile(const char* key, const std::string& value) {
-        IniFile ini = IniFile::Load(profilePath());
-        ini.Set("Tip", key, value);
-        fs::create_directories(m_dir.path() / "config");
-        QVERIFY(ini.Save(profilePath(), nullptr));
-    }
-    static QPushButton* button(QWidget* dlg, int id) { return FindControl<QPushButton>(dlg, id); }
-    static QCheckBox* startupBox(QWidget* dlg) { return FindControl<QCheckBox>(dlg, CTipOfDayDlg::IDC_STARTUP); }
-
-    // Runs the program once. `onModal` sees every modal window in the order they open and closes it.
-    void runProgram(ScriptedPrompts& prompts, std::function<void(QWidget*)> onModal) {
-        QWidget* last = nullptr;
-        QTimer watch;
-        watch.setInterval(5);
-        connect(&watch, &QTimer::timeout, [&] {
-            QWidget* modal = QApplication::activeModalWidget();
-            if (modal && modal != last && modal->isVisible()) {
-                last = modal;
-                onModal(modal);
-            }
-        });
-        watch.start();
-        CConverterApp app(&prompts);
-        app.InitInstance();
-        app.ExitInstance();
-    }
+    QString Profile(const char* key) const { return QString::fromStdString(TipProfile(f->ProfilePath(), key)); }
+    static QPushButton* Button(QWidget* dlg, int id) { return FindControl<QPushButton>(dlg, id); }
+    static QCheckBox* StartupBox(QWidget* dlg) { return FindControl<QCheckBox>(dlg, T::IDC_STARTUP); }
 
 private slots:
     void init() {
-        SetProgramPath(m_dir.file("quor-zodi-converter"));
-        qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString((m_dir.path() / "config").string()));
-        qputenv("HOME", QByteArray::fromStdString(m_dir.path().string()));
-        fs::remove_all(m_dir.path() / "config");
-        fs::remove(m_dir.file("option.ini"));
-        WriteFile(m_dir.file("tips.txt"), kTips);
+        f = std::make_unique<AppFixture>();
+        WriteFile(f->program.file("tips.txt"), "; tips\nFirst tip\n\nSecond & last\n");
     }
+    void cleanup() { f.reset(); }
 
-    void firstRunShowsTheBoxTickedAndTheFirstTip() {
-        ScriptedPrompts prompts;
-        CTipOfDayDlg dlg(prompts);
-        QVERIFY(dlg.ShowAtStartup());
-        QVERIFY(startupBox(&dlg)->isChecked());
-        QCOMPARE(dlg.TipText(), QStringLiteral("First tip\n"));
-        QVERIFY(button(&dlg, CTipOfDayDlg::IDC_NEXTTIP)->isEnabled());
-        QVERIFY(button(&dlg, CTipOfDayDlg::IDOK)->isDefault());
-
-        button(&dlg, CTipOfDayDlg::IDC_NEXTTIP)->click();
-        QCOMPARE(dlg.TipText(), QStringLiteral("Second & last\n"));
-        QVERIFY(prompts.shown.isEmpty());
-    }
-
-    // Unticked and closed is seen on a real start below.
+    // A first run shows the first tip with the box ticked. Unticked and closed is seen on a real start below.
     void closingStoresTheBoxEscapeStoresNothing_data() {
-        QTest::addColumn<bool>("untick");
-        QTest::addColumn<bool>("escape");
+        QTest::addColumn<bool>("untickAndEscape");
         QTest::addColumn<QString>("startUp");
-        QTest::newRow("ticked, Close") << false << false << "0";
-        QTest::newRow("unticked, Escape") << true << true << "<none>";
+        QTest::newRow("ticked, Close") << false << "0";
+        QTest::newRow("unticked, Escape") << true << "<none>";
     }
     void closingStoresTheBoxEscapeStoresNothing() {
-        QFETCH(bool, untick);
-        QFETCH(bool, escape);
+        QFETCH(bool, untickAndEscape);
         QFETCH(QString, startUp);
-        ScriptedPrompts prompts;
         {
-            CTipOfDayDlg dlg(prompts);
+            T dlg(f->prompts);
             dlg.show();
-            if (untick)
-                QTest::mouseClick(startupBox(&dlg), Qt::LeftButton);
-            if (escape)
+            QVERIFY(dlg.ShowAtStartup() && StartupBox(&dlg)->isChecked() && Button(&dlg, T::IDOK)->isDefault());
+            QCOMPARE(dlg.TipText(), QStringLiteral("First tip\n"));
+            if (untickAndEscape) {
+                QTest::mouseClick(StartupBox(&dlg), Qt::LeftButton);
                 QTest::keyClick(&dlg, Qt::Key_Escape);
-            else
-                QTest::mouseClick(button(&dlg, CTipOfDayDlg::IDOK), Qt::LeftButton);
+            } else {
+                QTest::mouseClick(Button(&dlg, T::IDOK), Qt::LeftButton);
+            }
             QVERIFY(!dlg.isVisible());
         }
-        QCOMPARE(profile("StartUp"), startUp);
-        QCOMPARE(profile("FilePos"), QStringLiteral("17")); // after the first tip
+        QCOMPARE(Profile("StartUp"), startUp);
+        QCOMPARE(Profile("FilePos"), QStringLiteral("17")); // after the first tip
     }
 
     // A file with only comments is the reader's case; here the missing file, whose place is kept.
     void missingFileSaysSoOnThePanel() {
-        fs::remove(m_dir.file("tips.txt"));
-        setProfile("FilePos", "9");
-        ScriptedPrompts prompts;
+        std::filesystem::remove(f->program.file("tips.txt"));
+        QVERIFY(SetTipProfile(f->ProfilePath(), "FilePos", "9"));
         {
-            CTipOfDayDlg dlg(prompts);
+            T dlg(f->prompts);
             QCOMPARE(dlg.TipText(), QStringLiteral("Tips file does not exist in the prescribed directory"));
-            QVERIFY(!button(&dlg, CTipOfDayDlg::IDC_NEXTTIP)->isEnabled());
+            QVERIFY(!Button(&dlg, T::IDC_NEXTTIP)->isEnabled());
         }
-        QVERIFY(prompts.shown.isEmpty());
-        QCOMPARE(profile("FilePos"), QStringLiteral("9"));
+        QVERIFY(f->prompts.shown.isEmpty());
+        QCOMPARE(Profile("FilePos"), QStringLiteral("9"));
     }
 
     void unreachablePositionIsToldOnceAndNextTipStaysEnabled() {
-        ScriptedPrompts firstPrompts;
-        { CTipOfDayDlg first(firstPrompts); } // stores the file's stamp
-        setProfile("FilePos", "-1");
-        ScriptedPrompts prompts;
-        CTipOfDayDlg dlg(prompts);
-        QCOMPARE(prompts.texts(), QStringList{"Trouble reading the tips file"});
-        QCOMPARE(prompts.shown[0].caption, QString());
+        { T first(f->prompts); } // stores the file's stamp
+        QVERIFY(SetTipProfile(f->ProfilePath(), "FilePos", "-1"));
+        T dlg(f->prompts);
+        QCOMPARE(f->prompts.texts(), QStringList{"Trouble reading the tips file"});
         QCOMPARE(dlg.TipText(), QString());
-        button(&dlg, CTipOfDayDlg::IDC_NEXTTIP)->click();
+        Button(&dlg, T::IDC_NEXTTIP)->click();
         QCOMPARE(dlg.TipText(), QStringLiteral("First tip\n"));
-        QCOMPARE(prompts.shown.size(), 1);
+        QCOMPARE(f->prompts.shown.size(), 1);
     }
 
-    // Three starts of the real program: the tip comes before the main window until it is switched off,
-    // the place moves on at every start, and the Help menu shows the dialog regardless.
+    // Two starts of the real program: the tip comes before the main window until it is switched off, the place
+    // moves on at every start, and the Help menu shows the dialog regardless.
     void startUpShowsTheTipFirstUntilSwitchedOff() {
-        ScriptedPrompts prompts;
         QStringList order;
         QString tipShown;
-        runProgram(prompts, [&](QWidget* w) {
+        f->Run([&](QWidget* w) {
             order << w->metaObject()->className();
-            if (auto* tip = qobject_cast<CTipOfDayDlg*>(w)) {
+            if (auto* tip = qobject_cast<T*>(w)) {
                 tipShown = tip->TipText();
-                QTest::mouseClick(startupBox(tip), Qt::LeftButton);
-                QTest::mouseClick(button(tip, CTipOfDayDlg::IDOK), Qt::LeftButton);
+                QTest::mouseClick(StartupBox(tip), Qt::LeftButton);
+                QTest::mouseClick(Button(tip, T::IDOK), Qt::LeftButton);
             } else {
                 QTest::keyClick(w, Qt::Key_Escape);
             }
         });
         QCOMPARE(order, (QStringList{"CTipOfDayDlg", "CConverterDlg"}));
         QCOMPARE(tipShown, QStringLiteral("First tip\n"));
-        QCOMPARE(profile("StartUp"), QStringLiteral("1"));
-        QCOMPARE(profile("FilePos"), QStringLiteral("17"));
+        QCOMPARE(Profile("StartUp"), QStringLiteral("1"));
 
         order.clear();
-        tipShown.clear();
-        runProgram(prompts, [&](QWidget* w) {
+        f->Run([&](QWidget* w) {
             order << w->metaObject()->className();
-            if (auto* dlg = qobject_cast<CConverterDlg*>(w)) {
-                if (order.size() == 1) {
-                    QTimer::singleShot(0, dlg, [dlg] { dlg->OnCommand(CConverterDlg::ID_HELP_TIP_OF_THE_DAY); });
-                    return;
-                }
-                QTest::keyClick(w, Qt::Key_Escape);
-            } else if (auto* tip = qobject_cast<CTipOfDayDlg*>(w)) {
+            if (auto* tip = qobject_cast<T*>(w)) {
                 tipShown = tip->TipText();
-                QVERIFY(!startupBox(tip)->isChecked());
+                QVERIFY(!StartupBox(tip)->isChecked());
                 QTest::keyClick(tip, Qt::Key_Escape);
+            } else if (order.size() == 1) {
+                QTimer::singleShot(
+                    0, w, [w] { static_cast<CConverterDlg*>(w)->OnCommand(CConverterDlg::ID_HELP_TIP_OF_THE_DAY); });
+            } else {
+                QTest::keyClick(w, Qt::Key_Escape);
             }
         });
         // Not shown at start-up, yet the start moved on past "Second & last": the Help menu wraps round.
         QCOMPARE(order, (QStringList{"CConverterDlg", "CTipOfDayDlg", "CConverterDlg"}));
         QCOMPARE(tipShown, QStringLiteral("First tip\n"));
-        QCOMPARE(profile("StartUp"), QStringLiteral("1"));
-        QCOMPARE(profile("FilePos"), QStringLiteral("17"));
-        QVERIFY(prompts.shown.isEmpty());
+        QCOMPARE(Profile("StartUp"), QStringLiteral("1"));
+        QCOMPARE(Profile("FilePos"), QStringLiteral("17"));
+        QVERIFY(f->prompts.shown.isEmpty());
     }
-
-private:
-    TempDir m_dir;
 };
 
 QTEST_MAIN(TipOfDayDlgTest)

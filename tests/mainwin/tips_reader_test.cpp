@@ -1,18 +1,17 @@
 #include "mainwin/tips_reader.h"
 
-#include <chrono>
-#include <cstdio>
-#include <filesystem>
 #include <fcntl.h>
+#include <filesystem>
 #include <sys/stat.h>
 #include <thread>
+#include <tuple>
 #include <unistd.h>
 #include <vector>
 
 #include <gtest/gtest.h>
 
-#include "settings/ini_file.h"
 #include "support/temp_dir.h"
+#include "support/tip_profile.h"
 
 namespace fs = std::filesystem;
 
@@ -22,23 +21,7 @@ using Tips = std::vector<std::string>;
 
 class TipsReaderTest : public ::testing::Test {
 protected:
-    std::string Profile(const char* key) const { return IniFile::Load(profilePath).Get("Tip", key, "<none>"); }
-    void SetProfile(const char* key, const std::string& value) {
-        IniFile ini = IniFile::Load(profilePath);
-        ini.Set("Tip", key, value);
-        fs::create_directories(fs::path(profilePath).parent_path());
-        ASSERT_TRUE(ini.Save(profilePath, nullptr));
-    }
-    // The tip a freshly made reader shows, then the ones "Next Tip" brings, `count` in all.
-    Tips ShowAndPressNext(int count) {
-        TipsReader reader(tipsPath, profilePath);
-        Tips seen{reader.TipText()};
-        while (static_cast<int>(seen.size()) < count) {
-            reader.NextTip();
-            seen.push_back(reader.TipText());
-        }
-        return seen;
-    }
+    std::string Profile(const char* key) const { return TipProfile(profilePath, key); }
 
     TempDir dir;
     std::string tipsPath = dir.file("tips.txt");
@@ -51,7 +34,7 @@ TEST_F(TipsReaderTest, OnlyTipLinesAreShownAndTheLastWrapsToTheFirst) {
     const struct {
         const char* name;
         std::string file;
-        Tips shown;
+        Tips shown; // the first tip, then the ones "Next Tip" brings
     } cases[] = {
         {"skipped lines",
          "; note\n indented\n\ttabbed\n\nOne & two\n;c\nSecond\n",
@@ -64,27 +47,21 @@ TEST_F(TipsReaderTest, OnlyTipLinesAreShownAndTheLastWrapsToTheFirst) {
         {"a remainder starting with a blank is skipped",
          longWithBlank + "\nB\n",
          {std::string(999, 'y'), "B\n", std::string(999, 'y')}},
+        {"no tip at all: one pass, then no more", "; only\n;comments\n\n \n\t\n", {kTipsTrouble, kTipsTrouble}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         WriteFile(tipsPath, c.file);
         fs::remove(profilePath);
-        EXPECT_EQ(ShowAndPressNext(static_cast<int>(c.shown.size())), c.shown);
-    }
-}
-
-TEST_F(TipsReaderTest, EveryNewReaderContinuesOneTipFurther) {
-    WriteFile(tipsPath, ";head\nFirst\nSecond\n\nThird\n");
-    const struct {
-        std::string tip;
-        std::string storedPosition;
-    } runs[] = {{"First\n", "12"}, {"Second\n", "19"}, {"Third\n", "26"}, {"First\n", "12"}};
-    for (const auto& run : runs) {
-        {
-            TipsReader reader(tipsPath, profilePath);
-            EXPECT_EQ(reader.TipText(), run.tip);
+        TipsReader reader(tipsPath, profilePath);
+        Tips seen{reader.TipText()};
+        while (seen.size() < c.shown.size()) {
+            reader.NextTip();
+            seen.push_back(reader.TipText());
         }
-        EXPECT_EQ(Profile("FilePos"), run.storedPosition);
+        EXPECT_EQ(seen, c.shown);
+        EXPECT_EQ(reader.CanAdvance(), c.shown[0] != kTipsTrouble);
+        EXPECT_FALSE(reader.TakeTrouble());
     }
 }
 
@@ -94,66 +71,27 @@ TEST_F(TipsReaderTest, StoredPositionIsUsedOnlyWhileTheFileIsTheSame) {
         TipsReader reader(tipsPath, profilePath); // the first run
         EXPECT_TRUE(reader.ShowAtStartup());
         EXPECT_EQ(reader.TipText(), "Old one\n");
-        EXPECT_TRUE(reader.CanAdvance());
     }
     const std::string oldStamp = Profile("TimeStamp");
     ASSERT_EQ(oldStamp.size(), 24u) << oldStamp; // ctime's fixed form, without its line end
     EXPECT_EQ(Profile("StartUp"), "<none>");
-
-    const struct {
-        const char* name;
-        std::string filePos;
-        std::string tip;
-    } cases[] = {
-        {"same file", "8", "Old two\n"},
-        {"position beyond the end", "100000", "Old one\n"},
-        {"position at the end", "26", "Old one\n"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        SetProfile("FilePos", c.filePos);
+    // The stored place is used in the same file (also one beyond or at its end), not in another file.
+    const std::tuple<std::string, std::string, std::string> cases[] = {{"8", oldStamp, "Old two\n"},
+                                                                       {"100000", oldStamp, "Old one\n"},
+                                                                       {"26", oldStamp, "Old one\n"},
+                                                                       {"8", "Thu Jan  1 00:00:00 1970", "Old one\n"}};
+    for (const auto& [filePos, stamp, tip] : cases) {
+        ASSERT_TRUE(SetTipProfile(profilePath, "FilePos", filePos) && SetTipProfile(profilePath, "TimeStamp", stamp));
         TipsReader reader(tipsPath, profilePath);
-        EXPECT_EQ(reader.TipText(), c.tip);
+        EXPECT_EQ(reader.TipText(), tip) << filePos << " in " << stamp;
         EXPECT_FALSE(reader.TakeTrouble());
-    }
-
-    // Replaced: a new file under the same name, whose change time is a later second than the old one's.
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    std::string newStamp = oldStamp;
-    while (newStamp == oldStamp && std::chrono::steady_clock::now() < deadline) {
-        WriteFile(tipsPath + ".new", "New one\nNew two\n");
-        fs::rename(tipsPath + ".new", tipsPath);
-        std::FILE* file = std::fopen(tipsPath.c_str(), "r");
-        newStamp = TipsFileTimeStamp(file);
-        std::fclose(file);
-    }
-    ASSERT_NE(newStamp, oldStamp);
-    SetProfile("FilePos", "8");
-    {
-        TipsReader reader(tipsPath, profilePath);
-        EXPECT_EQ(reader.TipText(), "New one\n");
-    }
-    EXPECT_EQ(Profile("TimeStamp"), newStamp);
-    EXPECT_EQ(Profile("FilePos"), "8");
-}
-
-TEST_F(TipsReaderTest, FileWithoutTipsEndsAfterOnePass) {
-    for (const std::string file : {"", "; only\n;comments\n\n \n\t\n"}) {
-        SCOPED_TRACE(file);
-        WriteFile(tipsPath, file);
-        fs::remove(profilePath);
-        TipsReader reader(tipsPath, profilePath);
-        EXPECT_EQ(reader.TipText(), kTipsTrouble);
-        EXPECT_FALSE(reader.CanAdvance());
-        EXPECT_FALSE(reader.TakeTrouble());
-        reader.NextTip();
-        EXPECT_EQ(reader.TipText(), kTipsTrouble);
+        EXPECT_EQ(Profile("TimeStamp"), oldStamp);
     }
 }
 
 TEST_F(TipsReaderTest, RewindThatFailsIsReportedOnceAndEndsTheSearch) {
     ASSERT_EQ(mkfifo(tipsPath.c_str(), 0600), 0);
-    SetProfile("FilePos", "4");
+    ASSERT_TRUE(SetTipProfile(profilePath, "FilePos", "4"));
     std::thread writer([path = tipsPath] {
         const int fd = open(path.c_str(), O_WRONLY);
         const std::string text = "A\nB\n";
@@ -178,24 +116,6 @@ TEST_F(TipsReaderTest, RewindThatFailsIsReportedOnceAndEndsTheSearch) {
         EXPECT_FALSE(reader.TakeTrouble());
     }
     EXPECT_EQ(Profile("FilePos"), "4");
-}
-
-// Runs as a process of its own under CTest, so the variables it sets reach no other test.
-TEST_F(TipsReaderTest, ProfileLivesInTheXdgConfigFolder) {
-    setenv("HOME", "/home/someone", 1);
-    const struct {
-        const char* xdg;
-        const char* path;
-    } cases[] = {
-        {"/tmp/cfg", "/tmp/cfg/prog.ini"},
-        {"/tmp/cfg/", "/tmp/cfg/prog.ini"},
-        {"", "/home/someone/.config/prog.ini"},
-        {"relative/cfg", "/home/someone/.config/prog.ini"},
-    };
-    for (const auto& c : cases) {
-        setenv("XDG_CONFIG_HOME", c.xdg, 1);
-        EXPECT_EQ(ApplicationProfilePath("prog"), c.path) << c.xdg;
-    }
 }
 
 } // namespace

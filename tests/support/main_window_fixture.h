@@ -1,62 +1,76 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 
 #include <QApplication>
 #include <QLineEdit>
 #include <QTimer>
+#include <QtTest>
 
-#include "settings/conversion_settings.h"
 #include "controls/dialog_template.h"
-#include "settings/program_dir.h"
+#include "controls/link_opener.h"
 #include "mainwin/converter_dlg.h"
 #include "mainwin/video_file_list.h"
+#include "settings/program_dir.h"
 #include "support/fake_encoder.h"
 #include "support/scripted_prompts.h"
 #include "support/temp_dir.h"
 
-// A main window whose program lives in a fresh temporary folder, with a scripted encoder beside it and
-// scripted message boxes and pickers.
+// A main window whose program lives in a fresh temporary folder, with a scripted encoder beside it, scripted
+// message boxes and pickers, and links recorded instead of opened.
 struct MainWindowFixture {
     MainWindowFixture() {
         std::filesystem::create_directories(tmp.path() / "src");
         SetProgramPath(tmp.file("quor-zodi-converter"));
+        for (const char* var : {"XDG_CONFIG_HOME", "XDG_CONFIG_DIRS", "XDG_DATA_HOME", "XDG_DATA_DIRS"})
+            qputenv(var, "/nonexistent"); // no desktop program for web pages: links reach only the recorder
+        SetLinkOpenerForTest([this](const QUrl& url) {
+            opened << url;
+            return true;
+        });
         dlg = std::make_unique<CConverterDlg>(settings, prompts);
         dlg->show();
     }
     ~MainWindowFixture() {
         dlg.reset();
+        SetLinkOpenerForTest({});
         std::filesystem::current_path(std::filesystem::temp_directory_path());
     }
 
     // A source file whose probe reports the given facts (frame rate in frames per second).
     QString Source(const std::string& name, double seconds, int width = 320, int height = 240, double fps = 25) {
+        return Scripted(name, "report 1 " + std::to_string(static_cast<long long>(seconds)) + "; report 2 " +
+                                  std::to_string(width) + "; report 3 " + std::to_string(height) + "; report 4 " +
+                                  std::to_string(static_cast<long long>(fps * 10000000)));
+    }
+    // A source whose probe runs `shellText` (see FakeEncoder).
+    QString Scripted(const std::string& name, const std::string& shellText) {
         WriteFile(tmp.file("src/" + name), "source");
-        encoder.Script(name, "report 1 " + std::to_string(static_cast<long long>(seconds)) + "; report 2 " +
-                                 std::to_string(width) + "; report 3 " + std::to_string(height) + "; report 4 " +
-                                 std::to_string(static_cast<long long>(fps * 10000000)));
+        encoder.Script(name, shellText);
         return QString::fromStdString(tmp.file("src/" + name));
     }
-    // A source the encoder can't read; it says why in UnreadableReason(path).
+    // A source the encoder can't read: "zezozov: <path>: no video stream".
     QString Unreadable(const std::string& name) {
-        WriteFile(tmp.file("src/" + name), "not a video");
-        encoder.Script(name, "echo \"zezozov: $in: no video stream\" >&2; report 1 0; exit 3");
-        return QString::fromStdString(tmp.file("src/" + name));
+        return Scripted(name, "echo \"zezozov: $in: no video stream\" >&2; report 1 0; exit 3");
     }
     static QString Refusal(const QString& path, const QString& why) {
         return QStringLiteral("Load file %1 failed.\n%2").arg(path, why);
     }
-    static QString UnreadableRefusal(const QString& path) {
-        return Refusal(path, QStringLiteral("zezozov: %1: no video stream").arg(path));
+    // Puts the real encoder where the program looks for it.
+    void UseRealEncoder() {
+        const auto real = std::filesystem::path(qgetenv("QZC_BIN_DIR").toStdString()) / "zezozov";
+        QVERIFY(std::filesystem::exists(real));
+        std::filesystem::remove(tmp.file("zezozov"));
+        std::filesystem::create_symlink(real, tmp.file("zezozov"));
     }
 
-    QStringList AddThroughPicker(const QStringList& files) {
+    void AddThroughPicker(const QStringList& files) {
         prompts.setNextFiles(files);
         dlg->OnCommand(CConverterDlg::IDC_ADD);
-        return prompts.texts();
     }
-
     CVideoFileList* list() const { return dlg->fileList(); }
+    QLineEdit* folderEdit() const { return FindControl<QLineEdit>(dlg.get(), CConverterDlg::IDC_OUTPUT_FOLDER); }
     QStringList Paths() const {
         QStringList paths;
         for (int i = 0; i < list()->RowCount(); ++i)
@@ -64,14 +78,27 @@ struct MainWindowFixture {
         return paths;
     }
 
-    // Runs `action` on the next modal or pop-up window that opens, then closes it.
+    // Runs `action` on the next modal or pop-up window that opens.
     static void OnNextWindow(std::function<void(QWidget*)> action) {
         QTimer::singleShot(0, [action] {
-            QWidget* w = QApplication::activePopupWidget();
-            if (!w)
-                w = QApplication::activeModalWidget();
-            action(w);
+            if (QWidget* w = QApplication::activePopupWidget() ? QApplication::activePopupWidget()
+                                                               : QApplication::activeModalWidget())
+                action(w);
         });
+    }
+    // Runs `open`, which must open a modal T, and hands the window to `act` before closing it.
+    template <class T>
+    static void WithNext(const std::function<void()>& open, const std::function<void(T*)>& act) {
+        bool seen = false;
+        OnNextWindow([&](QWidget* w) {
+            if (auto* t = qobject_cast<T*>(w)) {
+                seen = true;
+                act(t);
+            }
+            w->close();
+        });
+        open();
+        QVERIFY(seen);
     }
 
     TempDir tmp;
@@ -79,4 +106,5 @@ struct MainWindowFixture {
     ScriptedPrompts prompts;
     ConversionSettings settings;
     std::unique_ptr<CConverterDlg> dlg;
+    QList<QUrl> opened; // what the program asked the desktop to open
 };

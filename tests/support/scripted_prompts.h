@@ -12,8 +12,7 @@
 class ScriptedPrompts : public Prompts {
 public:
     struct Shown {
-        QString text;
-        QString caption;
+        QString text, caption;
         Buttons buttons;
         Icon icon;
         QWidget* owner;
@@ -25,7 +24,6 @@ public:
 
     QList<Shown> shown;
     QStringList pickerTitles;
-    QStringList pickerFilters;
 
     QStringList texts() const {
         QStringList all;
@@ -40,9 +38,8 @@ public:
             return m_answers.takeFirst();
         return buttons == YesNoButtons ? AnswerYes : AnswerOk;
     }
-    QStringList OpenFileNames(QWidget*, const QString& title, const QString& filter) override {
+    QStringList OpenFileNames(QWidget*, const QString& title, const QString&) override {
         pickerTitles << title;
-        pickerFilters << filter;
         return m_files.isEmpty() ? QStringList() : m_files.takeFirst();
     }
     QString ExistingDirectory(QWidget*, const QString& title, const QString&) override {

@@ -1,8 +1,8 @@
 #pragma once
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <random>
 #include <sstream>
 #include <string>
 
@@ -10,12 +10,8 @@
 class TempDir {
 public:
     TempDir() {
-        std::random_device rd;
-        for (;;) {
-            m_path = std::filesystem::temp_directory_path() / ("qzc-test-" + std::to_string(rd()));
-            if (std::filesystem::create_directory(m_path))
-                break;
-        }
+        std::string name = (std::filesystem::temp_directory_path() / "qzc-test-XXXXXX").string();
+        m_path = mkdtemp(name.data());
     }
     ~TempDir() {
         std::error_code ec;
