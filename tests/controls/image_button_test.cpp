@@ -14,13 +14,8 @@ const QSize kSize(60, 50);
 // 8 x 8 image when `alignment` is given.
 std::unique_ptr<CImageButton> MakeButton(const QString& caption, int alignment = -1) {
     auto b = std::make_unique<CImageButton>(caption);
-    QPalette p;
-    for (const auto& [role, colour] : {std::pair{QPalette::Button, kFace},
-                                       {QPalette::ButtonText, kText},
-                                       {QPalette::Light, kLight},
-                                       {QPalette::Dark, kShadow}})
-        p.setColor(role, colour);
-    b->setPalette(p);
+    // Window text, button (the face), light, dark (the shadow), mid, text, bright text, base, window.
+    b->setPalette(QPalette(kText, kFace, kLight, kShadow, kShadow, kText, kLight, kFace, kFace));
     QFont font = b->font();
     font.setStyleStrategy(QFont::NoAntialias);
     font.setPixelSize(12);
@@ -68,7 +63,7 @@ private slots:
             else if (step == "down")
                 b->setDown(true);
             else if (step == "move" || step == "drag")
-                Mouse(b.get(), QEvent::MouseMove, {10, 10}, step == "drag" ? Qt::LeftButton : Qt::NoButton);
+                Move(b.get(), {10, 10}, step == "drag" ? Qt::LeftButton : Qt::NoButton);
             else if (QFocusEvent e(QEvent::FocusOut); step == "unfocus")
                 QApplication::sendEvent(b.get(), &e);
         }

@@ -6,25 +6,22 @@
 #include <QMouseEvent>
 #include <QtTest>
 
-// The pointer arriving over `w` at `at`, and leaving it again.
-inline void Enter(QWidget* w, QPointF at = {2, 2}) {
-    QEnterEvent e(at, at, w->mapToGlobal(at));
+// The pointer arriving over `w`, leaving it, and moving over it with `held` down.
+inline void Enter(QWidget* w) {
+    QEnterEvent e(QPointF(2, 2), QPointF(2, 2), w->mapToGlobal(QPointF(2, 2)));
     QApplication::sendEvent(w, &e);
 }
 inline void Leave(QWidget* w) {
     QEvent e(QEvent::Leave);
     QApplication::sendEvent(w, &e);
 }
-
-// A mouse event of `type` at `at` with `held` down (a press or release of the left button when `type` says so).
-inline void Mouse(QWidget* w, QEvent::Type type, QPointF at, Qt::MouseButtons held) {
-    const Qt::MouseButton button = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
-    QMouseEvent e(type, at, w->mapToGlobal(at), button, held, Qt::NoModifier);
+inline void Move(QWidget* w, QPointF at, Qt::MouseButtons held) {
+    QMouseEvent e(QEvent::MouseMove, at, w->mapToGlobal(at), Qt::NoButton, held, Qt::NoModifier);
     QApplication::sendEvent(w, &e);
 }
 
-// The left button goes down over a window of its own, as at the start of a drag from elsewhere: the application
-// believes it held until the end of the scope.
+// The left button pressed over a window of its own, as at the start of a drag from elsewhere: for the application
+// it stays down until the end of the scope.
 struct LeftButtonHeldElsewhere {
     QWidget elsewhere;
     LeftButtonHeldElsewhere() {
@@ -34,9 +31,9 @@ struct LeftButtonHeldElsewhere {
     ~LeftButtonHeldElsewhere() { QTest::mouseRelease(elsewhere.windowHandle(), Qt::LeftButton); }
 };
 
-inline QImage Render(QWidget* w, QColor background = Qt::white) {
+inline QImage Render(QWidget* w) {
     QImage image(w->size(), QImage::Format_ARGB32);
-    image.fill(background);
+    image.fill(Qt::white);
     w->render(&image);
     return image;
 }
