@@ -1,9 +1,7 @@
 #!/usr/bin/env python3
 """Includes between the product folders run one way, as the README's Layout lays down. Fails on every
 `#include "folder/..."` the table below does not allow, naming its file and line. Usage: layering_test.py [ROOT]"""
-import pathlib
-import re
-import sys
+import pathlib, re, sys
 
 # What each folder may include besides itself: app -> mainwin -> convert -> settings -> controls, and of the
 # encoder only the header both sides share. A folder not named here may include no other folder.

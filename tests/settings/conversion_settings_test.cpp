@@ -54,25 +54,6 @@ TEST(SettingsTest, HandEditedFileLoadsAsAtoiReadsAndKeepsForeignLines) {
     EXPECT_EQ(LoadSettings(tmp.dir()).settings, loaded.settings) << "a second load reads what was saved";
 }
 
-TEST(SettingsTest, OutputFolderIsCutTo255Characters) {
-    TempDir tmp;
-    const std::string exact = "/" + std::string(253, 'x') + "/";
-    for (const std::string& stored : {exact, exact + "tail"}) {
-        WriteFile(tmp.file("option.ini"), "[Destinate]\nTemporary folder=" + stored + "\n");
-        EXPECT_EQ(LoadSettings(tmp.dir()).outputFolder, exact) << stored.size();
-    }
-}
-
-TEST(SettingsTest, EmptyProgramDirMeansTheCurrentFolder) {
-    TempDir tmp;
-    const auto old = std::filesystem::current_path();
-    std::filesystem::current_path(tmp.path());
-    WriteFile("option.ini", "[Destinate]\nVolume=33\n");
-    const int volume = LoadSettings("").settings.volume;
-    std::filesystem::current_path(old);
-    EXPECT_EQ(volume, 33);
-}
-
 TEST(ProgramDirTest, FolderAndNameOfTheProgramPath) {
     const std::tuple<const char*, const char*, const char*> cases[] = {
         {"/opt/qzc/bin/quor-zodi-converter", "/opt/qzc/bin/", "quor-zodi-converter"},

@@ -35,17 +35,6 @@ TEST(OutputProfiles, EachFormatShowsItsOwnPick) {
     }
 }
 
-// Out-of-list positions stay as stored (the dialog shows them unselected); a fixed list always shows its only entry.
-TEST(OutputProfiles, StoredPositionsAreShownUnclamped) {
-    ConversionSettings s;
-    s.tvMode = 4;
-    s.aviVideoCodec = -3;
-    EXPECT_EQ(GetChoiceList(FORMAT_DVD, SettingKind::Resolution).Selection(s), 4);
-    EXPECT_EQ(GetChoiceList(FORMAT_AVI, SettingKind::VideoCodec).Selection(s), -3);
-    EXPECT_EQ(GetChoiceList(FORMAT_MPEG1, SettingKind::TvMode).Selection(s), 0);
-    EXPECT_EQ(GetChoiceList(FORMAT_XVID, SettingKind::VideoCodec).Selection(s), 0);
-}
-
 // The label of any stored volume, even one far outside the slider, without overflowing.
 TEST(OutputProfiles, VolumeLabel) {
     EXPECT_EQ(FormatVolumeLabel(19), "-1db");
