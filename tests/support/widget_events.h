@@ -1,9 +1,5 @@
 #pragma once
 
-#include <QApplication>
-#include <QEnterEvent>
-#include <QImage>
-#include <QMouseEvent>
 #include <QtTest>
 
 // The pointer arriving over `w`, leaving it, and moving over it with `held` down.
