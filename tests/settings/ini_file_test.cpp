@@ -10,28 +10,13 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const char* const kHandEdited = "; written by hand\r\n"
-                                "[Other]\r\n"
-                                "Volume=99\r\n"
-                                "\r\n"
-                                "[destinate]\r\n"
-                                "  output FORMAT = 12  \r\n"
-                                "; a comment inside the section\r\n"
-                                "Volume=\r\n"
-                                "Quoted=\"C:\\a b\\\"\r\n"
-                                "\r\n"
-                                "[Tail]\r\n"
-                                "x=1";
-
-struct GetCase {
-    const char* section;
-    const char* key;
-    const char* expected;
-};
-
 TEST(IniFileTest, ReadsLikeTheProfileFunctions) {
-    const IniFile ini = IniFile::FromText(kHandEdited);
-    const GetCase cases[] = {
+    const std::string a255(255, 'a'), b300(300, 'b');
+    const IniFile ini = IniFile::FromText("; written by hand\r\n[Other]\r\nVolume=99\r\n\r\n[destinate]\r\n"
+                                          "  output FORMAT = 12  \r\n; a comment inside the section\r\nVolume=\r\n"
+                                          "Quoted=\"C:\\a b\\\"\r\n\r\n[Tail]\r\nexact=" +
+                                          a255 + "\r\nlonger=" + b300 + "\r\nx=1");
+    const std::tuple<const char*, std::string, std::string> cases[] = {
         {"Destinate", "Output format", "12"}, // names in any case, blanks around key and value dropped
         {"DESTINATE", "output format", "12"}, //
         {"Destinate", "Volume", ""},          // present but empty: empty, not the default
@@ -41,38 +26,18 @@ TEST(IniFileTest, ReadsLikeTheProfileFunctions) {
         {"Nowhere", "Volume", "default"},     // missing section
         {"Destinate", "; a comment inside the section", "default"}, // a comment is no key
         {"Tail", "x", "1"},                                         // last line without line ending
+        {"Tail", "exact", a255},                                    // the longest value a read returns
+        {"Tail", "longer", b300.substr(0, 255)},                    // longer ones cut to it
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(ini.Get(c.section, c.key, "default"), c.expected) << c.section << "/" << c.key;
-}
-
-TEST(IniFileTest, MissingFileGivesDefaults) {
+    for (const auto& [section, key, expected] : cases)
+        EXPECT_EQ(ini.Get(section, key, "default"), expected) << section << "/" << key;
+    EXPECT_EQ(IniFile().Get("s", "k", b300), b300.substr(0, 255)) << "a long default is cut the same way";
     TempDir tmp;
-    const IniFile ini = IniFile::Load(tmp.file("absent.ini"));
-    EXPECT_EQ(ini.Get("Destinate", "Volume", "20"), "20");
-    EXPECT_EQ(ini.Text(), "");
+    EXPECT_EQ(IniFile::Load(tmp.file("absent.ini")).Get("Destinate", "Volume", "20"), "20");
 }
-
-TEST(IniFileTest, LongValuesAreCutTo255Characters) {
-    const std::string exact(255, 'a');
-    const std::string longer(300, 'b');
-    const IniFile ini = IniFile::FromText("[s]\nexact=" + exact + "\nlonger=" + longer + "\n");
-    EXPECT_EQ(ini.Get("s", "exact", ""), exact);
-    EXPECT_EQ(ini.Get("s", "longer", ""), std::string(255, 'b'));
-    EXPECT_EQ(IniFile().Get("s", "k", longer).size(), 255u) << "a long default is cut the same way";
-}
-
-struct SetCase {
-    const char* name;
-    const char* before;
-    const char* section;
-    const char* key;
-    const char* value;
-    const char* after;
-};
 
 TEST(IniFileTest, WritesInPlaceAndKeepsEveryOtherLine) {
-    const SetCase cases[] = {
+    const std::tuple<const char*, const char*, const char*, const char*, const char*, const char*> cases[] = {
         {"replace in place, other lines untouched", "; c\n[S]\na=1\n  B = 2 \nc=3\n", "s", "b", "9",
          "; c\n[S]\na=1\nB=9\nc=3\n"},
         {"new key after the section's last line, before the blank line", "[S]\na=1\n\n[T]\nb=2\n", "S", "z", "5",
@@ -84,51 +49,52 @@ TEST(IniFileTest, WritesInPlaceAndKeepsEveryOtherLine) {
         {"CRLF replaced value keeps CRLF", "[S]\r\na=1\r\n", "s", "A", "", "[S]\r\na=\r\n"},
         {"empty value written empty", "[S]\na=1\n", "S", "a", "", "[S]\na=\n"},
     };
-    for (const auto& c : cases) {
-        IniFile ini = IniFile::FromText(c.before);
-        ini.Set(c.section, c.key, c.value);
-        EXPECT_EQ(ini.Text(), c.after) << c.name;
+    for (const auto& [name, before, section, key, value, after] : cases) {
+        IniFile ini = IniFile::FromText(before);
+        ini.Set(section, key, value);
+        EXPECT_EQ(ini.Text(), after) << name;
     }
 }
 
+// Through a new file renamed over the old one: the permissions stay, nothing is left beside it, and a link stays
+// a link to the file that gets the new text.
 TEST(IniFileTest, SaveReplacesTheFileWhole) {
     TempDir tmp;
     const std::string path = tmp.file("option.ini");
     WriteFile(path, "; keep me\n[S]\na=1\n");
-    fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    const fs::perms mode = fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read;
+    fs::permissions(path, mode);
+    fs::create_symlink(path, tmp.file("link.ini"));
 
-    IniFile ini = IniFile::Load(path);
+    IniFile ini = IniFile::Load(tmp.file("link.ini"));
     ini.Set("S", "a", "2");
     std::string error;
-    ASSERT_TRUE(ini.Save(path, &error)) << error;
+    ASSERT_TRUE(ini.Save(tmp.file("link.ini"), &error)) << error;
 
     EXPECT_EQ(ReadFile(path), "; keep me\n[S]\na=2\n");
-    EXPECT_EQ(fs::status(path).permissions() & fs::perms::all,
-              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
-    EXPECT_EQ(std::distance(fs::directory_iterator(tmp.path()), fs::directory_iterator()), 1)
-        << "no temporary file is left beside it";
+    EXPECT_TRUE(fs::is_symlink(tmp.file("link.ini")));
+    EXPECT_EQ(fs::status(path).permissions() & fs::perms::all, mode);
+    EXPECT_EQ(std::distance(fs::directory_iterator(tmp.path()), fs::directory_iterator()), 2) << "a temporary left";
 }
 
 TEST(IniFileTest, SaveRefusesReadOnlyPlacesAndLeavesThemAlone) {
     TempDir tmp;
-    IniFile ini = IniFile::FromText("[S]\na=2\n");
-    std::string error;
-
-    const std::string readOnlyFile = tmp.file("ro.ini");
-    WriteFile(readOnlyFile, "[S]\na=1\n");
-    fs::permissions(readOnlyFile, fs::perms::owner_read);
-    EXPECT_FALSE(ini.Save(readOnlyFile, &error));
-    EXPECT_NE(error.find("read-only"), std::string::npos) << error;
-    EXPECT_EQ(ReadFile(readOnlyFile), "[S]\na=1\n");
-
-    const fs::path readOnlyFolder = tmp.path() / "locked";
-    fs::create_directory(readOnlyFolder);
-    fs::permissions(readOnlyFolder, fs::perms::owner_read | fs::perms::owner_exec);
-    EXPECT_FALSE(ini.Save((readOnlyFolder / "option.ini").string(), &error));
-    EXPECT_NE(error.find("read-only"), std::string::npos) << error;
-    EXPECT_FALSE(fs::exists(readOnlyFolder / "option.ini"));
-
-    EXPECT_FALSE(ini.Save(tmp.file("missing/option.ini"), &error));
+    WriteFile(tmp.file("ro.ini"), "[S]\na=1\n");
+    fs::permissions(tmp.file("ro.ini"), fs::perms::owner_read);
+    fs::create_directory(tmp.path() / "locked");
+    fs::permissions(tmp.path() / "locked", fs::perms::owner_read | fs::perms::owner_exec);
+    const std::tuple<const char*, const char*, const char*> cases[] = {
+        // the file, a part of the reason, its text afterwards ("" for none)
+        {"ro.ini", "read-only", "[S]\na=1\n"},
+        {"locked/option.ini", "read-only", ""},
+        {"missing/option.ini", "", ""},
+    };
+    for (const auto& [name, why, after] : cases) {
+        std::string error;
+        EXPECT_FALSE(IniFile::FromText("[S]\na=2\n").Save(tmp.file(name), &error)) << name;
+        EXPECT_NE(error.find(why), std::string::npos) << name << ": " << error;
+        EXPECT_EQ(ReadFile(tmp.file(name)), after) << name;
+    }
     EXPECT_FALSE(fs::exists(tmp.path() / "missing"));
 }
 
