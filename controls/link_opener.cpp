@@ -2,14 +2,15 @@
 
 #include <QApplication>
 #include <QDesktopServices>
-#include <QDir>
-#include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 #include <QRegularExpression>
-#include <QStandardPaths>
-#include <QTextStream>
 #include <QUrl>
+
+// GLib names a structure member "signals", which Qt defines as a keyword.
+#pragma push_macro("signals")
+#undef signals
+#include <gio/gio.h>
+#pragma pop_macro("signals")
 
 #include "controls/prompts.h"
 
@@ -26,160 +27,58 @@ bool OpenWithDesktop(const QUrl& url) {
     return QDesktopServices::openUrl(url);
 }
 
-// The value of `key` in group `group` of a desktop-entry style file; a null text when it is not there.
-QString ReadKey(const QString& path, const QString& group, const QString& key) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+// The target as a URL this program is willing to hand on: a web or mail address, or an existing local file (by
+// path or file: URL). Anything else gives an empty URL and the code that explains the refusal.
+QUrl AcceptedTarget(const QString& target, int* refusal) {
+    // A target that names a scheme (two letters at least, so that "C:" stays a path) is a URL.
+    static const QRegularExpression scheme(QStringLiteral("^[A-Za-z][A-Za-z0-9+.-]+:"));
+    *refusal = LINK_NO_ASSOCIATION;
+    QString path = target;
+    if (scheme.match(target).hasMatch()) {
+        const QUrl url(target, QUrl::StrictMode);
+        const QString name = url.scheme().toLower();
+        if (url.isValid() && (name == QLatin1String("http") || name == QLatin1String("https")) && !url.host().isEmpty())
+            return url;
+        if (url.isValid() && name == QLatin1String("mailto") && !url.path().isEmpty())
+            return url;
+        if (!url.isValid() || !url.isLocalFile())
+            return {};
+        path = url.toLocalFile();
+    }
+    // A text that starts with '-' would be an option to whatever gets it, even where a file has that name.
+    if (path.isEmpty() || path.startsWith(QLatin1Char('-')) || !QFileInfo::exists(path)) {
+        *refusal = LINK_FILE_NOT_FOUND;
         return {};
-    QTextStream in(&file);
-    bool inGroup = false;
-    while (!in.atEnd()) {
-        const QString line = in.readLine().trimmed();
-        if (line.startsWith(QLatin1Char('['))) {
-            inGroup = line == QLatin1Char('[') + group + QLatin1Char(']');
-            continue;
-        }
-        if (!inGroup)
-            continue;
-        const qsizetype equals = line.indexOf(QLatin1Char('='));
-        if (equals > 0 && line.left(equals).trimmed() == key)
-            return line.mid(equals + 1).trimmed();
     }
-    return {};
+    return QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath());
 }
 
-// Undoes the escapes of a desktop entry's string values (\s \n \t \r \\).
-QString UnescapeValue(const QString& value) {
-    QString out;
-    for (qsizetype i = 0; i < value.size(); ++i) {
-        const QChar c = value[i];
-        if (c != QLatin1Char('\\') || i + 1 == value.size()) {
-            out += c;
-            continue;
-        }
-        const QChar e = value[++i];
-        out += e == QLatin1Char('s')   ? QChar(' ')
-               : e == QLatin1Char('n') ? QChar('\n')
-               : e == QLatin1Char('t') ? QChar('\t')
-               : e == QLatin1Char('r') ? QChar('\r')
-                                       : e;
-    }
-    return out;
-}
-
-// The Exec= command of the desktop entry `id`, looked up in the applications folders of the XDG data folders.
-QString DesktopEntryCommand(const QString& id) {
-    for (const QString& dir : QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation)) {
-        const QString path = dir + QStringLiteral("/applications/") + id;
-        if (!QFileInfo(path).isFile())
-            continue;
-        return UnescapeValue(ReadKey(path, QStringLiteral("Desktop Entry"), QStringLiteral("Exec")));
-    }
-    return {};
+// Launches the desktop's default program for web pages on `url`. GIO puts the URL into the program's command
+// line by the desktop-entry rules, quoted as one argument even where the command line is a shell's.
+int LaunchHtmlProgram(const QUrl& url) {
+    GAppInfo* app = g_app_info_get_default_for_type("text/html", !url.isLocalFile());
+    if (!app)
+        return LINK_NO_ASSOCIATION;
+    const QByteArray uri = url.toEncoded();
+    GList uris{const_cast<char*>(uri.constData()), nullptr, nullptr};
+    GError* error = nullptr;
+    const bool launched = g_app_info_launch_uris(app, &uris, nullptr, &error);
+    if (error)
+        g_error_free(error);
+    g_object_unref(app);
+    return launched ? LINK_OPENED : LINK_FILE_NOT_FOUND;
 }
 
 } // namespace
 
-QString HtmlHandlerCommand() {
-    // mimeapps.list in the config folders first, then in the data folders' applications folders.
-    QStringList lists;
-    for (const QString& dir : QStandardPaths::standardLocations(QStandardPaths::GenericConfigLocation))
-        lists << dir + QStringLiteral("/mimeapps.list");
-    for (const QString& dir : QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation))
-        lists << dir + QStringLiteral("/applications/mimeapps.list");
-    for (const QString& list : lists) {
-        const QString ids = ReadKey(list, QStringLiteral("Default Applications"), QStringLiteral("text/html"));
-        for (const QString& id : ids.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
-            const QString command = DesktopEntryCommand(id.trimmed());
-            if (!command.trimmed().isEmpty())
-                return command;
-        }
-    }
-    return {};
-}
-
-QStringList DesktopCommandLine(const QString& exec, const QString& target) {
-    // Split by the quoting rules of Exec=: blanks separate, double quotes group, a backslash inside quotes
-    // takes the next character literally.
-    QStringList words;
-    QString word;
-    bool inWord = false, quoted = false;
-    for (qsizetype i = 0; i < exec.size(); ++i) {
-        const QChar c = exec[i];
-        if (quoted) {
-            if (c == QLatin1Char('"'))
-                quoted = false;
-            else if (c == QLatin1Char('\\') && i + 1 < exec.size())
-                word += exec[++i];
-            else
-                word += c;
-        } else if (c == QLatin1Char('"')) {
-            quoted = inWord = true;
-        } else if (c.isSpace()) {
-            if (inWord)
-                words << word;
-            word.clear();
-            inWord = false;
-        } else {
-            word += c;
-            inWord = true;
-        }
-    }
-    if (inWord)
-        words << word;
-
-    QStringList args;
-    bool placed = false;
-    for (const QString& w : words) {
-        QString out;
-        bool onlyFieldCodes = true;
-        for (qsizetype i = 0; i < w.size(); ++i) {
-            if (w[i] != QLatin1Char('%') || i + 1 == w.size()) {
-                out += w[i];
-                onlyFieldCodes = false;
-                continue;
-            }
-            const QChar code = w[++i];
-            if (code == QLatin1Char('%')) {
-                out += code;
-                onlyFieldCodes = false;
-            } else if (QStringLiteral("uUfF").contains(code) && !placed) {
-                out += target;
-                placed = true;
-                onlyFieldCodes = false;
-            }
-            // Every other field code (%i, %c, %k, a second file code, the deprecated ones) stands for nothing.
-        }
-        if (!onlyFieldCodes)
-            args << out;
-    }
-    if (!placed && !args.isEmpty())
-        args << target;
-    return args;
-}
-
 int OpenLink(const QString& target) {
-    // A target that names a scheme (two letters at least) is a URL; anything else is a local path.
-    static const QRegularExpression scheme(QStringLiteral("^[A-Za-z][A-Za-z0-9+.-]+:"));
-    int result = LINK_NO_ASSOCIATION;
-    if (scheme.match(target).hasMatch()) {
-        const QUrl url(target);
-        if (url.isValid() && OpenWithDesktop(url))
-            return LINK_OPENED;
-    } else if (!QFileInfo::exists(target)) {
-        result = LINK_FILE_NOT_FOUND;
-    } else if (OpenWithDesktop(QUrl::fromLocalFile(QFileInfo(target).absoluteFilePath()))) {
+    int refusal = LINK_NO_ASSOCIATION;
+    const QUrl url = AcceptedTarget(target, &refusal);
+    if (url.isEmpty())
+        return refusal;
+    if (OpenWithDesktop(url))
         return LINK_OPENED;
-    }
-
-    const QString command = HtmlHandlerCommand();
-    if (command.isEmpty())
-        return result;
-    QStringList args = DesktopCommandLine(command, target);
-    if (args.isEmpty())
-        return result;
-    const QString program = args.takeFirst();
-    return QProcess::startDetached(program, args) ? LINK_OPENED : LINK_FILE_NOT_FOUND;
+    return LaunchHtmlProgram(url);
 }
 
 QString LinkErrorText(int code) {

@@ -3,7 +3,6 @@
 #include <functional>
 
 #include <QString>
-#include <QStringList>
 
 class QUrl;
 class QWidget;
@@ -16,18 +15,11 @@ enum LinkResult : int {
     LINK_OPENED = 33,
 };
 
-// Opens `target` (a web address, any other URL, or a local path) with the desktop's URL opener. When that
-// fails, runs the program that the desktop registers as default for text/html on it. Answers LINK_OPENED,
-// or the code of the first failure when neither could open it.
+// Opens `target` with the desktop's URL opener when it is a web or mail address (http:, https:, mailto:) or a local
+// file that exists; when that fails, launches the desktop's default program for text/html on it. Anything else
+// (another scheme, a text that names no file, a text starting with '-') is refused. Answers LINK_OPENED, or the
+// code of the refusal or of the first failure.
 int OpenLink(const QString& target);
-
-// The Exec= command of the desktop entry registered as default for text/html (mimeapps.list in the XDG config
-// and data folders), or an empty text when there is none.
-QString HtmlHandlerCommand();
-
-// Splits a desktop entry's Exec= command into program and arguments, with `target` where the first %u, %U,
-// %f or %F field code stands (other field codes dropped), or appended as the last argument when there is none.
-QStringList DesktopCommandLine(const QString& exec, const QString& target);
 
 // The explanation of an OpenLink failure code.
 QString LinkErrorText(int code);

@@ -11,35 +11,52 @@
 #include "support/widget_events.h"
 
 namespace {
-const char kUrl[] = "https://quor-zodi.example/support/";
+const QString kNoProgram = "Unable to open hyperlink:\n\nThere is no application associated\nwith the given filename "
+                           "extension.";
+const QString kNotFound = "Unable to open hyperlink:\n\nThe specified file was not found.";
 
-// A desktop of our own: XDG config and data folders in a temporary folder, optionally with a desktop entry
-// registered as default for text/html whose command writes its arguments to a file, one a line.
+// A desktop of our own for the whole test program (the desktop's program lists are read once per process): XDG
+// folders in a temporary folder, with one desktop entry registered as default for text/html. Its command line is
+// `sh -c "RECORD %u; RECORD end"` (or %f), a shell word around the target as some desktops have it; RECORD
+// appends its arguments to a file, one a line. MARK, which a target may try to run, leaves a marker file.
 struct ScriptedDesktop {
     ScriptedDesktop() {
-        for (const auto& [variable, dir] : {std::pair{"XDG_CONFIG_HOME", "config"},
-                                            {"XDG_CONFIG_DIRS", "etc"},
-                                            {"XDG_DATA_HOME", "data"},
-                                            {"XDG_DATA_DIRS", "share"}}) {
-            std::filesystem::create_directories(tmp.path() / dir / "applications");
-            qputenv(variable, QByteArray::fromStdString(tmp.file(dir)));
-        }
-        const std::string args = tmp.file("args");
-        WriteFile(tmp.file("record"),
-                  "#!/bin/sh\nprintf '%s\\n' \"$@\" > '" + args + ".tmp' && mv '" + args + ".tmp' '" + args + "'\n");
-        std::filesystem::permissions(tmp.file("record"), std::filesystem::perms::owner_all);
+        for (const char* dir : {"config", "etc", "data/applications", "share"})
+            std::filesystem::create_directories(tmp.path() / dir);
+        qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(tmp.file("config")));
+        qputenv("XDG_CONFIG_DIRS", QByteArray::fromStdString(tmp.file("etc")));
+        qputenv("XDG_DATA_HOME", QByteArray::fromStdString(tmp.file("data")));
+        qputenv("XDG_DATA_DIRS", QByteArray::fromStdString(tmp.file("share")));
+        WriteScript("record", "for a in \"$@\"; do printf '%s\\n' \"$a\"; done >> '" + tmp.file("args") + "'");
+        WriteScript("mark", "touch '" + tmp.file("marker") + "'");
+        WriteFile(tmp.file("config/mimeapps.list"), "[Default Applications]\ntext/html=browser.desktop;\n");
     }
-    // `exec` with "RECORD" standing for the recording script.
-    void RegisterHtmlProgram(QString exec) {
-        exec.replace("RECORD", QString::fromStdString(tmp.file("record")));
+    void WriteScript(const char* name, const std::string& body) {
+        WriteFile(tmp.file(name), "#!/bin/sh\n" + body + "\n");
+        std::filesystem::permissions(tmp.file(name), std::filesystem::perms::owner_all);
+    }
+    // The entry's command line with `fieldCode` for the target; without one it names a program that is not there,
+    // which leaves text/html without a program.
+    void SetBrowser(const QString& fieldCode) {
+        const std::string program = fieldCode.isEmpty() ? "/nonexistent/browser" : "sh";
         WriteFile(tmp.file("data/applications/browser.desktop"),
-                  "[Desktop Entry]\nType=Application\nName=Browser\nExec=" + exec.toStdString() + "\n");
-        WriteFile(tmp.file("config/mimeapps.list"),
-                  "[Added Associations]\ntext/html=other.desktop;\n"
-                  "[Default Applications]\ntext/html=missing.desktop;browser.desktop;\n");
+                  "[Desktop Entry]\nType=Application\nName=Browser\nExec=" + program + " -c \"" + tmp.file("record") +
+                      " " + fieldCode.toStdString() + "; " + tmp.file("record") + " end\"\n");
     }
+    void Reset() {
+        std::filesystem::remove(tmp.file("args"));
+        std::filesystem::remove(tmp.file("marker"));
+    }
+    QString Mark() const { return QString::fromStdString(tmp.file("mark")); }
+    bool Recorded() const { return ReadFile(tmp.file("args")).ends_with("end\n"); }
+    bool Marked() const { return std::filesystem::exists(tmp.file("marker")); }
+    QStringList Arguments() const {
+        return QString::fromStdString(ReadFile(tmp.file("args"))).split('\n', Qt::SkipEmptyParts);
+    }
+
     TempDir tmp;
 };
+
 } // namespace
 
 class HyperlinkTest : public QObject {
@@ -51,46 +68,58 @@ class HyperlinkTest : public QObject {
     bool openerSucceeds = false;
 
 private slots:
-    void initTestCase() {
+    void initTestCase() { desktop = std::make_unique<ScriptedDesktop>(); }
+    void init() {
+        desktop->Reset();
+        prompts = ScriptedPrompts();
+        opened.clear();
         SetLinkOpenerForTest([this](const QUrl& url) {
             opened << url;
             return openerSucceeds;
         });
     }
-    void init() {
-        desktop = std::make_unique<ScriptedDesktop>();
-        prompts = ScriptedPrompts();
-        opened.clear();
-    }
+    void cleanup() { SetLinkOpenerForTest({}); }
+    void cleanupTestCase() { desktop.reset(); }
 
-    void clickOpensOrFallsBack_data() {
-        QTest::addColumn<QString>("target"); // empty: none set, the link's text is its target
-        QTest::addColumn<QString>("exec");   // empty: no text/html program registered
-        QTest::addColumn<QStringList>("arguments");
+    // The desktop's opener first, then the text/html program; only web and mail addresses and existing files.
+    void clickOpensOrRefuses_data() {
+        QTest::addColumn<bool>("openerOk");
+        QTest::addColumn<QString>("browser"); // the field code of the text/html program; empty: no such program
+        QTest::addColumn<QString>(
+            "target"); // empty: the link's text; MARK: the marker script; FILE: the folder of a file made for the row
+        QTest::addColumn<QString>("asked");   // what the desktop's opener was asked to open, if anything
+        QTest::addColumn<QString>("browsed"); // what the text/html program got, if anything
         QTest::addColumn<QString>("message");
-        QTest::newRow("the desktop opens it") << kUrl << "RECORD %u" << QStringList() << "";
-        QTest::newRow("fallback: quoted program, target where the first field code stands, other codes dropped")
-            << kUrl << "\"RECORD\" --new-window %c %i %F --private %U" << QStringList{"--new-window", kUrl, "--private"}
-            << "";
-        QTest::newRow("fallback: no field code, appended")
-            << kUrl << "RECORD --new-window" << QStringList{"--new-window", kUrl} << "";
-        // Not an address and no such file: the desktop is not asked, the text/html program gets it whole.
-        QTest::newRow("no target: its text") << ""
-                                             << "RECORD %u" << QStringList{"Technical support"} << "";
-        QTest::newRow("neither") << kUrl << "" << QStringList()
-                                 << "Unable to open hyperlink:\n\nThere is no application associated\n"
-                                    "with the given filename extension.";
-        QTest::newRow("registered program missing") << kUrl << "/nonexistent/browser %u" << QStringList()
-                                                    << "Unable to open hyperlink:\n\nThe specified file was not found.";
+        const QString web = "https://quor-zodi.example/support/", none, file = "FILEpage.htm",
+                      fileUrl = "file://" + file;
+        const QString dollar = "https://quor-zodi.example/$(MARK)", semicolon = "mailto:help@quor-zodi.example;MARK";
+        const QString u = "%u", f = "%f";
+        QTest::newRow("the desktop opens it") << true << none << web << web << none << none;
+        QTest::newRow("browser gets $(...) as text") << false << u << dollar << dollar << dollar << none;
+        QTest::newRow("browser gets ; as text") << false << u << semicolon << semicolon << semicolon << none;
+        QTest::newRow("an existing file") << false << f << file << fileUrl << file << none;
+        QTest::newRow("a file name that would break the quoting")
+            << false << f << QString("FILEpage\\\"x\\\".htm") << none << none << kNotFound;
+        QTest::newRow("no program for web pages") << false << none << web << web << none << kNoProgram;
+        QTest::newRow("a program for files only") << false << f << web << web << none << kNoProgram;
+        QTest::newRow("an option is no target") << true << u << QString("-x") << none << none << kNotFound;
+        QTest::newRow("no target: its text, neither address nor file")
+            << true << u << none << none << none << kNotFound;
+        QTest::newRow("another scheme") << true << u << QString("javascript:MARK") << none << none << kNoProgram;
     }
-    void clickOpensOrFallsBack() {
+    void clickOpensOrRefuses() {
+        QFETCH(bool, openerOk);
+        QFETCH(QString, browser);
         QFETCH(QString, target);
-        QFETCH(QString, exec);
-        QFETCH(QStringList, arguments);
+        QFETCH(QString, asked);
+        QFETCH(QString, browsed);
         QFETCH(QString, message);
-        openerSucceeds = arguments.isEmpty() && message.isEmpty(); // else the desktop's opener fails
-        if (!exec.isEmpty())
-            desktop->RegisterHtmlProgram(exec);
+        for (QString* text : {&target, &asked, &browsed})
+            text->replace("MARK", desktop->Mark()).replace("FILE", QString::fromStdString(desktop->tmp.dir()));
+        if (target.startsWith(QString::fromStdString(desktop->tmp.dir())))
+            WriteFile(target.toStdString(), "<p>page</p>");
+        openerSucceeds = openerOk;
+        desktop->SetBrowser(browser);
         CHyperLinkCtrl link("Technical support", prompts);
         if (!target.isEmpty())
             link.SetURL(target);
@@ -101,9 +130,12 @@ private slots:
         QTest::mouseRelease(&link, Qt::LeftButton, Qt::NoModifier, QPoint(link.width() + 2, 2));
         QTest::mouseClick(&link, Qt::LeftButton, Qt::NoModifier, QPoint(2, 2));
 
-        QCOMPARE(opened, target.isEmpty() ? QList<QUrl>() : QList<QUrl>{QUrl(target)});
-        QTRY_COMPARE(QString::fromStdString(ReadFile(desktop->tmp.file("args"))).split('\n', Qt::SkipEmptyParts),
-                     arguments);
+        QCOMPARE(opened, asked.isEmpty() ? QList<QUrl>() : QList<QUrl>{QUrl(asked)});
+        if (!browsed.isEmpty()) {
+            QTRY_VERIFY(desktop->Recorded());
+            QCOMPARE(desktop->Arguments(), (QStringList{browsed, "end"}));
+        }
+        QVERIFY(!desktop->Marked());
         QCOMPARE(prompts.texts(), message.isEmpty() ? QStringList() : QStringList{message});
         if (!message.isEmpty())
             QCOMPARE(prompts.shown.first().icon, Prompts::WarningIcon);
@@ -137,7 +169,7 @@ private slots:
         QWidget parent;
         CHyperLinkCtrl link("Technical support", prompts, &parent);
         link.setGeometry(20, 20, 300, 60);
-        link.SetURL(kUrl);
+        link.SetURL("https://quor-zodi.example/support/");
         QFont underlined = link.font();
         underlined.setUnderline(true);
         QCOMPARE(link.geometry(),
