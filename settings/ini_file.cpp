@@ -2,13 +2,10 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cstdio>
-#include <filesystem>
 #include <fstream>
 #include <sstream>
-#include <system_error>
 
-namespace fs = std::filesystem;
+#include "settings/write_file_safely.h"
 
 namespace {
 
@@ -65,6 +62,12 @@ IniFile IniFile::Load(const std::string& path) {
 
 IniFile IniFile::FromText(std::string_view text) {
     IniFile ini;
+    // Some editors start a file with a UTF-8 byte-order mark; it is no part of the first line, and it stays.
+    constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+    if (text.substr(0, kByteOrderMark.size()) == kByteOrderMark) {
+        ini.m_byteOrderMark = std::string(kByteOrderMark);
+        text.remove_prefix(kByteOrderMark.size());
+    }
     while (!text.empty()) {
         const auto nl = text.find('\n');
         Line line;
@@ -160,62 +163,12 @@ void IniFile::Set(std::string_view section, std::string_view key, std::string_vi
 }
 
 std::string IniFile::Text() const {
-    std::string text;
+    std::string text = m_byteOrderMark;
     for (const auto& line : m_lines)
         text += line.text + line.ending;
     return text;
 }
 
 bool IniFile::Save(const std::string& path, std::string* error) const {
-    const auto fail = [&](const std::string& why) {
-        if (error)
-            *error = why;
-        return false;
-    };
-    std::error_code ec;
-    fs::path target = path;
-    // Writing through a link must replace the file it points to, not the link.
-    if (fs::is_symlink(target, ec))
-        target = fs::weakly_canonical(target, ec);
-    fs::path folder = target.parent_path();
-    if (folder.empty())
-        folder = ".";
-
-    // The permission bits are checked, not only the outcome of the write: a rename would happily replace a
-    // read-only file, and a privileged user may write anywhere, yet the user has marked these read-only.
-    const auto writable = [](const fs::file_status& st) {
-        return (st.permissions() & fs::perms::owner_write) != fs::perms::none;
-    };
-    const auto folderStatus = fs::status(folder, ec);
-    if (ec || !fs::is_directory(folderStatus))
-        return fail("the folder " + folder.string() + " does not exist");
-    if (!writable(folderStatus))
-        return fail("the folder " + folder.string() + " is read-only");
-    const auto fileStatus = fs::status(target, ec);
-    const bool exists = !ec && fs::exists(fileStatus);
-    if (exists && !writable(fileStatus))
-        return fail("the file is read-only");
-
-    const fs::path temp = target.string() + ".new";
-    const std::string text = Text();
-    {
-        std::FILE* out = std::fopen(temp.string().c_str(), "wb");
-        if (!out)
-            return fail("a new file could not be created in " + folder.string());
-        const bool written = std::fwrite(text.data(), 1, text.size(), out) == text.size();
-        const bool closed = std::fclose(out) == 0;
-        if (!written || !closed) {
-            fs::remove(temp, ec);
-            return fail("the disk refused the data");
-        }
-    }
-    if (exists)
-        fs::permissions(temp, fileStatus.permissions(), ec);
-    fs::rename(temp, target, ec);
-    if (ec) {
-        const auto reason = ec.message();
-        fs::remove(temp, ec);
-        return fail(reason);
-    }
-    return true;
+    return WriteFileSafely(path, Text(), error);
 }

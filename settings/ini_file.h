@@ -25,9 +25,8 @@ public:
 
     std::string Text() const;
 
-    // Writes the whole text to a new file beside `path` and renames it over `path`, so that a reader never
-    // sees a half-written file. Refuses (returns false with a reason) when `path` or its folder is
-    // read-only. The file keeps its permissions.
+    // Replaces the file at `path` with the whole text (WriteFileSafely): a reader never sees a half-written file,
+    // and a failure (false, with the reason) leaves the file as it was.
     bool Save(const std::string& path, std::string* error) const;
 
 private:
@@ -42,5 +41,6 @@ private:
     std::size_t FindKey(std::size_t header, std::string_view key) const;
     std::string NewLineEnding() const;
 
+    std::string m_byteOrderMark; // kept in front of the first line when the file had one
     std::vector<Line> m_lines;
 };

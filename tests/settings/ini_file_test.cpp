@@ -48,6 +48,8 @@ TEST(IniFileTest, WritesInPlaceAndKeepsEveryOtherLine) {
         {"CRLF file stays CRLF", "[S]\r\na=1\r\n", "S", "b", "2", "[S]\r\na=1\r\nb=2\r\n"},
         {"CRLF replaced value keeps CRLF", "[S]\r\na=1\r\n", "s", "A", "", "[S]\r\na=\r\n"},
         {"empty value written empty", "[S]\na=1\n", "S", "a", "", "[S]\na=\n"},
+        {"byte-order mark kept, the section after it found", "\xEF\xBB\xBF[S]\na=1\n", "S", "a", "2",
+         "\xEF\xBB\xBF[S]\na=2\n"},
     };
     for (const auto& [name, before, section, key, value, after] : cases) {
         IniFile ini = IniFile::FromText(before);

@@ -1,0 +1,85 @@
+#include <csignal>
+#include <filesystem>
+#include <set>
+#include <sys/resource.h>
+
+#include <gtest/gtest.h>
+
+#include "mainwin/tips_reader.h"
+#include "settings/conversion_settings.h"
+#include "settings/ini_file.h"
+#include "support/temp_dir.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::set<std::string> Names(const TempDir& tmp) {
+    std::set<std::string> names;
+    for (const auto& entry : fs::directory_iterator(tmp.path()))
+        names.insert(entry.path().filename().string());
+    return names;
+}
+
+// A file size limit for this process while it lives: a write beyond it fails as on a full disk.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        getrlimit(RLIMIT_FSIZE, &m_old);
+        rlimit limit = m_old;
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &m_old); }
+
+private:
+    rlimit m_old;
+};
+
+// The settings and the tips profile are replaced whole or left as they were, and nothing else in their folder is
+// touched: not a file that a link lying in wait points to, and no temporary file is left behind.
+TEST(SafeWriteTest, SettingsFilesAreReplacedWholeOrLeftAlone) {
+    enum Writer { kSettings, kTipsProfile };
+    enum Trap { kLinkAtTheTemporaryName, kFullDisk };
+    const struct {
+        const char* name;
+        Writer writer;
+        Trap trap;
+    } rows[] = {
+        {"option.ini, a link at option.ini.new", kSettings, kLinkAtTheTemporaryName},
+        {"tips profile, a link at its .new", kTipsProfile, kLinkAtTheTemporaryName},
+        {"option.ini, disk full", kSettings, kFullDisk},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        TempDir tmp;
+        const std::string target = tmp.file(row.writer == kSettings ? "option.ini" : "profile.ini");
+        const std::string before = "[Destinate]\nVolume=3\n";
+        WriteFile(target, before);
+        WriteFile(tmp.file("tips.txt"), "A\nB\n");
+        WriteFile(tmp.file("precious"), "precious");
+        if (row.trap == kLinkAtTheTemporaryName)
+            fs::create_symlink(tmp.file("precious"), target + ".new");
+        const std::set<std::string> names = Names(tmp);
+        {
+            FileSizeLimit limit(row.trap == kFullDisk ? before.size() + 8 : RLIM_INFINITY);
+            if (row.writer == kSettings)
+                SaveSettings(tmp.dir(), SettingsFromText(""), "/out/", nullptr);
+            else
+                TipsReader(tmp.file("tips.txt"), target);
+        }
+        const IniFile written = IniFile::Load(target);
+        if (row.trap == kFullDisk)
+            EXPECT_EQ(ReadFile(target), before);
+        else if (row.writer == kSettings)
+            EXPECT_EQ(written.Get("Destinate", "Temporary folder", ""), "/out/");
+        else
+            EXPECT_EQ(written.Get("Tip", "FilePos", ""), "2");
+        EXPECT_FALSE(fs::is_symlink(target));
+        EXPECT_EQ(ReadFile(tmp.file("precious")), "precious");
+        EXPECT_EQ(Names(tmp), names);
+    }
+}
+
+} // namespace
