@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #ifndef _WIN32
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -25,9 +26,9 @@ std::string UserConfigFolder() {
     return UserConfigFolder(xdg ? xdg : "", home ? home : "");
 }
 
-std::string SettingsFolder(const std::string& programDir, bool programDirWritable, const std::string& xdgConfigHome,
+std::string SettingsFolder(const std::string& programDir, bool keepsSettingsBeside, const std::string& xdgConfigHome,
                            const std::string& home) {
-    if (programDirWritable)
+    if (keepsSettingsBeside)
         return programDir;
     return UserConfigFolder(xdgConfigHome, home) + "quor-zodi-converter/";
 }
@@ -45,9 +46,29 @@ bool FolderIsWritable(const std::string& folder) {
 #endif
 }
 
+bool FolderIsOwnedByUser(const std::string& folder) {
+#ifdef _WIN32
+    (void)folder;
+    return true;
+#else
+    struct stat status;
+    return ::stat(folder.empty() ? "." : folder.c_str(), &status) == 0 && status.st_uid == ::geteuid();
+#endif
+}
+
+bool KeepsSettingsBeside(const std::string& programDir, bool writable, bool ownedByUser) {
+    // The install rules' private folder (packaging/CMakeLists.txt), at the end of the resolved program folder.
+    const std::string installed = "/" QZC_PRIVATE_DIR "/";
+    const bool installedLayout =
+        programDir.size() >= installed.size() &&
+        programDir.compare(programDir.size() - installed.size(), installed.size(), installed) == 0;
+    return writable && ownedByUser && !installedLayout;
+}
+
 std::string SettingsFolder() {
     const char* xdg = std::getenv("XDG_CONFIG_HOME");
     const char* home = std::getenv("HOME");
     const std::string programDir = GetProgramDir();
-    return SettingsFolder(programDir, FolderIsWritable(programDir), xdg ? xdg : "", home ? home : "");
+    const bool beside = KeepsSettingsBeside(programDir, FolderIsWritable(programDir), FolderIsOwnedByUser(programDir));
+    return SettingsFolder(programDir, beside, xdg ? xdg : "", home ? home : "");
 }

@@ -8,11 +8,17 @@ std::string UserConfigFolder(const std::string& xdgConfigHome, const std::string
 // The same for this process: XDG_CONFIG_HOME and HOME from the environment.
 std::string UserConfigFolder();
 
-// The folder that holds option.ini, ending in '/'. The program's own folder while it is writable (a build
-// folder, a program unpacked into the user's own folder); otherwise, as for an installed program,
-// "quor-zodi-converter/" in the user's configuration folder. The folder is only named here, not made.
-std::string SettingsFolder(const std::string& programDir, bool programDirWritable, const std::string& xdgConfigHome,
+// The folder that holds option.ini, ending in '/'. The program's own folder when it keeps its settings there
+// (KeepsSettingsBeside); otherwise, as for an installed program, "quor-zodi-converter/" in the user's
+// configuration folder. The folder is only named here, not made.
+std::string SettingsFolder(const std::string& programDir, bool keepsSettingsBeside, const std::string& xdgConfigHome,
                            const std::string& home);
+
+// Whether the program keeps option.ini in its own folder `programDir`: only in a folder of the user's own (a build
+// folder, a program unpacked into the user's home) that the user may write, and never where the install rules put
+// the program (…/lib/quor-zodi-converter/), which belongs to the package even when root, who may write anywhere,
+// runs it.
+bool KeepsSettingsBeside(const std::string& programDir, bool writable, bool ownedByUser);
 
 // The same for this process: the program folder (GetProgramDir) and the environment.
 std::string SettingsFolder();
@@ -20,3 +26,6 @@ std::string SettingsFolder();
 // Whether the program may keep files in `folder`: the user can write there and it is not marked read-only
 // (write permission of its owner), which a privileged user would otherwise pass over.
 bool FolderIsWritable(const std::string& folder);
+
+// Whether `folder` belongs to the user this process runs as.
+bool FolderIsOwnedByUser(const std::string& folder);

@@ -61,6 +61,21 @@ TEST(CommandLine, OnlyConvertHelpAndVersionDoWithoutAWindow) {
     EXPECT_FALSE(WantsNoWindow({"--", "--convert"})); // a file of that name
 }
 
+TEST(SettingsLocation, BesideTheProgramOnlyInAWritableFolderOfTheUsersOwnOutsideTheInstalledLayout) {
+    const struct {
+        const char* dir;
+        bool writable, owned, beside;
+    } cases[] = {
+        {"/home/dev/qzc/build/bin/", true, true, true},
+        {"/home/dev/qzc/build/bin/", false, true, false},
+        {"/srv/shared/qzc/", true, false, false},
+        {"/usr/lib/quor-zodi-converter/", true, true, false}, // root running the installed program
+        {"/home/dev/lib/quor-zodi-converter/build/", true, true, true},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(KeepsSettingsBeside(c.dir, c.writable, c.owned), c.beside) << c.dir << c.writable << c.owned;
+}
+
 TEST(SettingsLocation, ProgramFolderWhileWritableElseTheUsersConfigFolder) {
     const std::tuple<bool, const char*, const char*> cases[] = {
         {true, "/cfg", "/opt/qzc/"},

@@ -90,8 +90,8 @@ def area_install(tmp, prefix, env):
             r = subprocess.run(tool + [os.path.join(prefix, "share", path)], capture_output=True, text=True)
             check(r.returncode == 0, "%s: %s%s" % (tool[0], r.stdout, r.stderr))
 
-    # A program folder the user can't write: the settings come from (and would go to) the XDG folder.
-    os.chmod(private, 0o555)
+    # The installed program, even where its user may write its folder (root): the settings come from (and would
+    # go to) the XDG folder.
     config = os.path.join(env["XDG_CONFIG_HOME"], "quor-zodi-converter")
     os.makedirs(config)
     with open(os.path.join(config, "option.ini"), "w") as f:
@@ -117,7 +117,6 @@ def main():
         os.makedirs(work)
         {"convert": area_convert, "refuse": area_refuse, "interrupt": area_interrupt,
          "install": area_install}[AREA](work, prefix, env)
-        os.chmod(os.path.join(prefix, "lib", "quor-zodi-converter"), 0o755)
     finish()
 
 
