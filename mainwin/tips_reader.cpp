@@ -7,6 +7,11 @@
 #include <filesystem>
 #include <sys/stat.h>
 
+#ifndef _WIN32
+#include <fcntl.h>
+#include <unistd.h>
+#endif
+
 #include "settings/ini_file.h"
 
 namespace {
@@ -24,6 +29,26 @@ long ProfileInt(const IniFile& profile, const char* key) {
     if (errno == ERANGE || value > INT_MAX || value < INT_MIN)
         return value < 0 ? INT_MIN : INT_MAX;
     return value;
+}
+
+// Opens `path` for reading when it is a regular file. A pipe or a device (a link to /dev/zero) would hold the
+// start-up for ever, so it counts as missing; opening does not wait for a pipe's writer.
+std::FILE* OpenRegularFile(const std::string& path) {
+#ifdef _WIN32
+    std::error_code ec;
+    return std::filesystem::is_regular_file(path, ec) ? std::fopen(path.c_str(), "r") : nullptr;
+#else
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return nullptr;
+    struct stat status;
+    std::FILE* file = nullptr;
+    if (fstat(fd, &status) == 0 && S_ISREG(status.st_mode) && fcntl(fd, F_SETFL, 0) == 0)
+        file = fdopen(fd, "r");
+    if (!file)
+        ::close(fd);
+    return file;
+#endif
 }
 
 bool IsTip(const std::string& line) {
@@ -55,7 +80,7 @@ TipsReader::TipsReader(std::string tipsPath, std::string profilePath) : m_profil
     m_showAtStartup = ProfileInt(profile, kStartUpKey) == 0;
     long offset = ProfileInt(profile, kFilePosKey);
 
-    m_file = std::fopen(tipsPath.c_str(), "r");
+    m_file = OpenRegularFile(tipsPath);
     if (!m_file) {
         m_tipText = kTipsFileMissing;
         return;
@@ -76,7 +101,6 @@ TipsReader::TipsReader(std::string tipsPath, std::string profilePath) : m_profil
 TipsReader::~TipsReader() {
     if (!m_file)
         return;
-    // A file that cannot tell its position (a pipe) leaves the stored one as it was.
     const long position = std::ftell(m_file);
     if (position >= 0 && position <= INT_MAX)
         WriteProfile(kFilePosKey, std::to_string(position));
