@@ -166,12 +166,12 @@ void CSettingsDlg::FillAspect() {
 }
 
 void CSettingsDlg::InitVolume() {
-    // A stored volume outside 0..40 puts the handle at the nearer end, but the value stays as stored until the
-    // user moves the handle.
+    // A stored volume outside 0..40 puts the handle at the nearer end, and the label names where the handle
+    // stands (the stored number would not fit); the value stays as stored until the user moves the handle.
     const QSignalBlocker quiet(m_volume);
     m_volume->setRange(0, kVolumeMax);
     m_volume->setValue(m_edit.volume);
-    m_volumeLabel->setText(QString::fromStdString(FormatVolumeLabel(m_edit.volume)));
+    m_volumeLabel->setText(QString::fromStdString(FormatVolumeLabel(m_volume->value())));
 }
 
 void CSettingsDlg::OnFormatPicked(int position) {

@@ -112,6 +112,15 @@ private slots:
         }
     }
 
+    // A stored volume beyond the slider's ends is labelled where the handle stands, and kept until it is moved.
+    void volumeBeyondTheSliderIsLabelledAtItsEnd() {
+        for (const auto& [stored, label] : {std::pair{2147483647, "+20db"}, std::pair{-7, "-20db"}}) {
+            CSettingsDlg dlg(With(FORMAT_AVI, {{&S::volume, stored}}));
+            QCOMPARE(FindControl<QLabel>(&dlg, 1074)->text(), QString(label));
+            QCOMPARE(dlg.Settings().volume, stored);
+        }
+    }
+
     void focusStartsOnTheFormat() {
         CSettingsDlg dlg(With(FORMAT_AVI));
         dlg.show();
