@@ -82,7 +82,7 @@ def area_install(tmp, prefix, env):
     check(os.path.islink(os.path.join(prefix, "bin", "quor-zodi-converter")), "bin/ holds a link")
     for name in ("quor-zodi-converter", "zezozov", "version.ini", "tips.txt", "help/overview/overview.htm",
                  "../../share/icons/hicolor/128x128/apps/org.quorzodi.Converter.png",
-                 "../../share/man/man1/quor-zodi-converter.1"):
+                 "../../share/man/man1/quor-zodi-converter.1.gz"):
         check(os.path.exists(os.path.join(private, name)), name + " installed")
     for tool, path in ((["desktop-file-validate"], "applications/org.quorzodi.Converter.desktop"),
                        (["appstreamcli", "validate", "--no-net"], "metainfo/org.quorzodi.Converter.metainfo.xml")):
