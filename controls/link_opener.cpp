@@ -27,34 +27,26 @@ bool OpenWithDesktop(const QUrl& url) {
     return QDesktopServices::openUrl(url);
 }
 
-// The target as a URL this program is willing to hand on: a web or mail address, or an existing local file (by
-// path or file: URL). Anything else gives an empty URL and the code that explains the refusal.
+// The target as a URL this program is willing to hand on: a web or mail address, or an existing local file,
+// which goes by its absolute path, so that no program can take it for an option. Anything else gives an empty URL
+// and the code that explains the refusal.
 QUrl AcceptedTarget(const QString& target, int* refusal) {
     // A target that names a scheme (two letters at least, so that "C:" stays a path) is a URL.
     static const QRegularExpression scheme(QStringLiteral("^[A-Za-z][A-Za-z0-9+.-]+:"));
-    *refusal = LINK_NO_ASSOCIATION;
-    QString path = target;
     if (scheme.match(target).hasMatch()) {
         const QUrl url(target, QUrl::StrictMode);
         const QString name = url.scheme().toLower();
-        if (url.isValid() && (name == QLatin1String("http") || name == QLatin1String("https")) && !url.host().isEmpty())
-            return url;
-        if (url.isValid() && name == QLatin1String("mailto") && !url.path().isEmpty())
-            return url;
-        if (!url.isValid() || !url.isLocalFile())
-            return {};
-        path = url.toLocalFile();
+        *refusal = LINK_NO_ASSOCIATION;
+        const bool web = name == QLatin1String("http") || name == QLatin1String("https");
+        return url.isValid() && (web || name == QLatin1String("mailto")) ? url : QUrl();
     }
-    // A text that starts with '-' would be an option to whatever gets it, even where a file has that name.
-    if (path.isEmpty() || path.startsWith(QLatin1Char('-')) || !QFileInfo::exists(path)) {
-        *refusal = LINK_FILE_NOT_FOUND;
-        return {};
-    }
-    return QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath());
+    *refusal = LINK_FILE_NOT_FOUND;
+    return QFileInfo::exists(target) ? QUrl::fromLocalFile(QFileInfo(target).absoluteFilePath()) : QUrl();
 }
 
-// Launches the desktop's default program for web pages on `url`. GIO puts the URL into the program's command
-// line by the desktop-entry rules, quoted as one argument even where the command line is a shell's.
+// Launches the desktop's default program for web pages on `url` (one that takes addresses, not only files, unless
+// `url` is a file). GIO puts the URL into the program's command line by the desktop-entry rules, quoted as one
+// argument even where the command line is a shell's.
 int LaunchHtmlProgram(const QUrl& url) {
     GAppInfo* app = g_app_info_get_default_for_type("text/html", !url.isLocalFile());
     if (!app)
@@ -72,7 +64,7 @@ int LaunchHtmlProgram(const QUrl& url) {
 } // namespace
 
 int OpenLink(const QString& target) {
-    int refusal = LINK_NO_ASSOCIATION;
+    int refusal = 0;
     const QUrl url = AcceptedTarget(target, &refusal);
     if (url.isEmpty())
         return refusal;

@@ -17,8 +17,8 @@ enum LinkResult : int {
 
 // Opens `target` with the desktop's URL opener when it is a web or mail address (http:, https:, mailto:) or a local
 // file that exists; when that fails, launches the desktop's default program for text/html on it. Anything else
-// (another scheme, a text that names no file, a text starting with '-') is refused. Answers LINK_OPENED, or the
-// code of the refusal or of the first failure.
+// (another scheme, a text that names no file, such as an option "-x") is refused. Answers LINK_OPENED, or the code
+// of the refusal or of the failure.
 int OpenLink(const QString& target);
 
 // The explanation of an OpenLink failure code.

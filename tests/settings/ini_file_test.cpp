@@ -64,7 +64,8 @@ TEST(IniFileTest, SaveReplacesTheFileWhole) {
     TempDir tmp;
     const std::string path = tmp.file("option.ini");
     WriteFile(path, "; keep me\n[S]\na=1\n");
-    const fs::perms mode = fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read;
+    const fs::perms mode = fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
+                           fs::perms::group_write; // group write: the umask would take it
     fs::permissions(path, mode);
     fs::create_symlink(path, tmp.file("link.ini"));
 

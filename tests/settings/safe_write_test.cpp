@@ -41,7 +41,7 @@ private:
 // touched: not a file that a link lying in wait points to, and no temporary file is left behind.
 TEST(SafeWriteTest, SettingsFilesAreReplacedWholeOrLeftAlone) {
     enum Writer { kSettings, kTipsProfile };
-    enum Trap { kLinkAtTheTemporaryName, kFullDisk };
+    enum Trap { kLinkAtTheTemporaryName, kFullDisk, kUsersOwnLink };
     const struct {
         const char* name;
         Writer writer;
@@ -50,13 +50,16 @@ TEST(SafeWriteTest, SettingsFilesAreReplacedWholeOrLeftAlone) {
         {"option.ini, a link at option.ini.new", kSettings, kLinkAtTheTemporaryName},
         {"tips profile, a link at its .new", kTipsProfile, kLinkAtTheTemporaryName},
         {"option.ini, disk full", kSettings, kFullDisk},
+        {"option.ini, a link the user made to the file they keep", kSettings, kUsersOwnLink},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         TempDir tmp;
         const std::string target = tmp.file(row.writer == kSettings ? "option.ini" : "profile.ini");
         const std::string before = "[Destinate]\nVolume=3\n";
-        WriteFile(target, before);
+        WriteFile(row.trap == kUsersOwnLink ? tmp.file("kept.ini") : target, before);
+        if (row.trap == kUsersOwnLink)
+            fs::create_symlink("kept.ini", target);
         WriteFile(tmp.file("tips.txt"), "A\nB\n");
         WriteFile(tmp.file("precious"), "precious");
         if (row.trap == kLinkAtTheTemporaryName)
@@ -76,7 +79,7 @@ TEST(SafeWriteTest, SettingsFilesAreReplacedWholeOrLeftAlone) {
             EXPECT_EQ(written.Get("Destinate", "Temporary folder", ""), "/out/");
         else
             EXPECT_EQ(written.Get("Tip", "FilePos", ""), "2");
-        EXPECT_FALSE(fs::is_symlink(target));
+        EXPECT_EQ(fs::is_symlink(target), row.trap == kUsersOwnLink);
         EXPECT_EQ(ReadFile(tmp.file("precious")), "precious");
         EXPECT_EQ(Names(tmp), names);
     }
