@@ -40,8 +40,12 @@ QUrl AcceptedTarget(const QString& target, int* refusal) {
         const bool web = name == QLatin1String("http") || name == QLatin1String("https");
         return url.isValid() && (web || name == QLatin1String("mailto")) ? url : QUrl();
     }
+    // A double quote or a backslash in a path would end or escape the quoting of a desktop entry that puts its
+    // field code inside a quoted argument (`sh -c "browser %f"`, against the rules); addresses hold them encoded.
     *refusal = LINK_FILE_NOT_FOUND;
-    return QFileInfo::exists(target) ? QUrl::fromLocalFile(QFileInfo(target).absoluteFilePath()) : QUrl();
+    if (target.contains(QLatin1Char('"')) || target.contains(QLatin1Char('\\')) || !QFileInfo::exists(target))
+        return {};
+    return QUrl::fromLocalFile(QFileInfo(target).absoluteFilePath());
 }
 
 // Launches the desktop's default program for web pages on `url` (one that takes addresses, not only files, unless

@@ -1,12 +1,8 @@
 #include "settings/ini_file.h"
 
-#include <filesystem>
-
 #include <gtest/gtest.h>
 
 #include "support/temp_dir.h"
-
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -56,49 +52,6 @@ TEST(IniFileTest, WritesInPlaceAndKeepsEveryOtherLine) {
         ini.Set(section, key, value);
         EXPECT_EQ(ini.Text(), after) << name;
     }
-}
-
-// Through a new file renamed over the old one: the permissions stay, nothing is left beside it, and a link stays
-// a link to the file that gets the new text.
-TEST(IniFileTest, SaveReplacesTheFileWhole) {
-    TempDir tmp;
-    const std::string path = tmp.file("option.ini");
-    WriteFile(path, "; keep me\n[S]\na=1\n");
-    const fs::perms mode = fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
-                           fs::perms::group_write; // group write: the umask would take it
-    fs::permissions(path, mode);
-    fs::create_symlink(path, tmp.file("link.ini"));
-
-    IniFile ini = IniFile::Load(tmp.file("link.ini"));
-    ini.Set("S", "a", "2");
-    std::string error;
-    ASSERT_TRUE(ini.Save(tmp.file("link.ini"), &error)) << error;
-
-    EXPECT_EQ(ReadFile(path), "; keep me\n[S]\na=2\n");
-    EXPECT_TRUE(fs::is_symlink(tmp.file("link.ini")));
-    EXPECT_EQ(fs::status(path).permissions() & fs::perms::all, mode);
-    EXPECT_EQ(std::distance(fs::directory_iterator(tmp.path()), fs::directory_iterator()), 2) << "a temporary left";
-}
-
-TEST(IniFileTest, SaveRefusesReadOnlyPlacesAndLeavesThemAlone) {
-    TempDir tmp;
-    WriteFile(tmp.file("ro.ini"), "[S]\na=1\n");
-    fs::permissions(tmp.file("ro.ini"), fs::perms::owner_read);
-    fs::create_directory(tmp.path() / "locked");
-    fs::permissions(tmp.path() / "locked", fs::perms::owner_read | fs::perms::owner_exec);
-    const std::tuple<const char*, const char*, const char*> cases[] = {
-        // the file, a part of the reason, its text afterwards ("" for none)
-        {"ro.ini", "read-only", "[S]\na=1\n"},
-        {"locked/option.ini", "read-only", ""},
-        {"missing/option.ini", "", ""},
-    };
-    for (const auto& [name, why, after] : cases) {
-        std::string error;
-        EXPECT_FALSE(IniFile::FromText("[S]\na=2\n").Save(tmp.file(name), &error)) << name;
-        EXPECT_NE(error.find(why), std::string::npos) << name << ": " << error;
-        EXPECT_EQ(ReadFile(tmp.file(name)), after) << name;
-    }
-    EXPECT_FALSE(fs::exists(tmp.path() / "missing"));
 }
 
 } // namespace
