@@ -38,8 +38,12 @@ std::string CheckSetting(const std::string& key, const std::string& value) {
 } // namespace
 
 const std::vector<std::string>& FormatNames() {
-    static const std::vector<std::string> names{"avi", "mpeg1", "mpeg2", "zodi", "xvid",
-                                                "vcd", "svcd",  "dvd",   "wmv",  "asf"};
+    static const std::vector<std::string> names = [] {
+        std::vector<std::string> all;
+        for (int format = 0; format < kFormatCount; ++format)
+            all.emplace_back(DescribeFormat(format)->commandName);
+        return all;
+    }();
     return names;
 }
 

@@ -39,21 +39,8 @@ std::int32_t ClampToInt32(std::int64_t value) {
 } // namespace
 
 const char* OutputExtension(int outputFormat) {
-    switch (outputFormat) {
-    case FORMAT_MPEG1:
-    case FORMAT_MPEG2:
-    case FORMAT_VCD:
-    case FORMAT_SVCD:
-        return "mpeg";
-    case FORMAT_DVD:
-        return "vob";
-    case FORMAT_WMV:
-        return "wmv";
-    case FORMAT_ASF:
-        return "asf";
-    default:
-        return "avi";
-    }
+    const FormatDescription* format = DescribeFormat(outputFormat);
+    return format ? format->extension : "avi";
 }
 
 std::string MakeOutputPath(const std::string& outputFolder, const std::string& inputPath, int outputFormat) {

@@ -157,31 +157,32 @@ std::string WindowsMediaBlock(const ConversionSettings& s, const DerivedValues& 
 }
 
 std::string FormatBlock(const ConversionSettings& s, const DerivedValues& d) {
+    const FormatDescription* format = DescribeFormat(s.outputFormat);
+    if (!format)
+        return {};
     const std::string volume = VolumeText(s.volume);
     const std::string aspect = DeriveAspectText(s);
-    switch (s.outputFormat) {
-    case FORMAT_AVI:
+    switch (format->block) {
+    case EncoderBlock::Avi:
         return AviFamilyBlock(s.aviVideoCodec, s.aviAudioCodec, d, volume);
-    case FORMAT_ZODI:
+    case EncoderBlock::Zodi:
         return AviFamilyBlock(0, s.zodiAudioCodec, d, volume);
-    case FORMAT_XVID:
+    case EncoderBlock::Xvid:
         return AviFamilyBlock(1, s.xvidAudioCodec, d, volume);
-    case FORMAT_MPEG1:
+    case EncoderBlock::Mpeg1:
         return Mpeg1Block(d, volume, aspect);
-    case FORMAT_MPEG2:
+    case EncoderBlock::Mpeg2:
         return Mpeg2Block(d, volume, aspect);
-    case FORMAT_VCD:
+    case EncoderBlock::Vcd:
         return VcdBlock(s.tvMode, d, volume, aspect);
-    case FORMAT_SVCD:
+    case EncoderBlock::Svcd:
         return SvcdBlock(s.tvMode, d, volume, aspect);
-    case FORMAT_DVD:
+    case EncoderBlock::Dvd:
         return DvdBlock(s, d, volume, aspect);
-    case FORMAT_WMV:
-    case FORMAT_ASF:
+    case EncoderBlock::WindowsMedia:
         return WindowsMediaBlock(s, d, volume);
-    default:
-        return {};
     }
+    return {};
 }
 
 std::string VideoFilter(const DerivedValues& d, const EncoderJob& job) {

@@ -69,67 +69,88 @@ const std::vector<AspectChoice> kDiscAspects{
 };
 const std::vector<AspectChoice> kNoAspects;
 
-struct CodecList {
-    std::vector<std::string> texts;
-    SettingsField field; // null: fixed at position 0
-};
+using Binding = ChoiceList::Binding;
 
-// One row per format: everything that is not shared by a whole group.
-struct FormatProfile {
-    const char* text;
-    const std::vector<QualityStep>* ladder;
-    SettingsField qualityField;
-    CodecList video;
-    CodecList audio;
-};
+CodecList Fixed(std::vector<std::string> texts) {
+    return CodecList{std::move(texts), nullptr};
+}
 
-const FormatProfile kProfiles[kFormatCount] = {
-    {"AVI Format (*.avi)",
-     &kAviLadder,
-     &S::aviQuality,
-     {{"Zodi", "Xvid"}, &S::aviVideoCodec},
-     {{"MP3", "AC3"}, &S::aviAudioCodec}},
-    {"MPEG1 Format (*.mpg)", &kMpeg1Ladder, &S::mpeg1Quality, {{"MPEG1"}, nullptr}, {{"MP2"}, nullptr}},
-    {"MPEG2 Format (*.mpg)", &kMpeg2Ladder, &S::mpeg2Quality, {{"MPEG2"}, nullptr}, {{"MP2"}, nullptr}},
-    {"ZodI Format (*.avi)", &kAviLadder, &S::aviQuality, {{"Zodi"}, nullptr}, {{"MP3", "AC3"}, &S::zodiAudioCodec}},
-    {"Xvid Format (*.avi)", &kAviLadder, &S::aviQuality, {{"Xvid"}, nullptr}, {{"MP3", "AC3"}, &S::xvidAudioCodec}},
-    {"VCD compatible MPEG1 Format (*.mpg)", &kMpeg1Ladder, &S::mpeg1Quality, {{"MPEG1"}, nullptr}, {{"MP2"}, nullptr}},
-    {"SVCD compatible MPEG2 Format (*.mpg)", &kSvcdLadder, &S::svcdQuality, {{"MPEG2"}, nullptr}, {{"MP2"}, nullptr}},
-    {"DVD compatible MPEG2 Format (*.vob)",
-     &kDvdLadder,
-     &S::dvdQuality,
-     {{"MPEG2"}, nullptr},
-     {{"AC3", "MP2"}, &S::dvdAudioCodec}},
-    {"WMV Format (*.wmv)",
-     &kWindowsMediaLadder,
-     &S::wmvQuality,
-     {{"WMV8"}, nullptr},
-     {{"WMAv1", "WMAv2"}, &S::wmvAudioCodec}},
-    {"ASF Format (*.ASF)",
-     &kWindowsMediaLadder,
-     &S::wmvQuality,
-     {{"msmpeg4", "msmpeg4v2", "WMV8"}, &S::asfVideoCodec},
-     {{"WMAv1", "WMAv2"}, &S::asfAudioCodec}},
-};
+// A list of rows bound to a field, to the TV mode, or fixed at its first row.
+template <typename Row>
+RowList<Row> Stored(const std::vector<Row>& rows, SettingsField field) {
+    return RowList<Row>{&rows, Binding::Field, field};
+}
+template <typename Row>
+RowList<Row> FollowsTvMode(const std::vector<Row>& rows) {
+    return RowList<Row>{&rows, Binding::TvMode, nullptr};
+}
+template <typename Row>
+RowList<Row> FixedRows(const std::vector<Row>& rows) {
+    return RowList<Row>{&rows, Binding::Fixed, nullptr};
+}
 
-bool IsKnownFormat(int format) {
-    return format >= 0 && format < kFormatCount;
+const RowList<AspectChoice> kNoAspect = FixedRows(kNoAspects);
+
+// One entry per format, in OutputFormat order.
+const FormatDescription kFormats[] = {
+    {FORMAT_AVI, "AVI Format (*.avi)", "avi", "avi", FormatGroup::AviFamily, EncoderBlock::Avi, &kAviLadder,
+     &S::aviQuality, CodecList{{"Zodi", "Xvid"}, &S::aviVideoCodec}, CodecList{{"MP3", "AC3"}, &S::aviAudioCodec},
+     Stored(kAviResolutions, &S::aviResolution), Stored(kAviFrameRates, &S::aviFrameRate), kNoAspect},
+    {FORMAT_MPEG1, "MPEG1 Format (*.mpg)", "mpeg", "mpeg1", FormatGroup::PlainMpeg, EncoderBlock::Mpeg1, &kMpeg1Ladder,
+     &S::mpeg1Quality, Fixed({"MPEG1"}), Fixed({"MP2"}), Stored(kMpegResolutions, &S::mpegResolution),
+     Stored(kMpegFrameRates, &S::mpegFrameRate), Stored(kMpegAspects, &S::mpegAspectRatio)},
+    {FORMAT_MPEG2, "MPEG2 Format (*.mpg)", "mpeg", "mpeg2", FormatGroup::PlainMpeg, EncoderBlock::Mpeg2, &kMpeg2Ladder,
+     &S::mpeg2Quality, Fixed({"MPEG2"}), Fixed({"MP2"}), Stored(kMpegResolutions, &S::mpegResolution),
+     Stored(kMpegFrameRates, &S::mpegFrameRate), Stored(kMpegAspects, &S::mpegAspectRatio)},
+    {FORMAT_ZODI, "ZodI Format (*.avi)", "avi", "zodi", FormatGroup::AviFamily, EncoderBlock::Zodi, &kAviLadder,
+     &S::aviQuality, Fixed({"Zodi"}), CodecList{{"MP3", "AC3"}, &S::zodiAudioCodec},
+     Stored(kAviResolutions, &S::aviResolution), Stored(kAviFrameRates, &S::aviFrameRate), kNoAspect},
+    {FORMAT_XVID, "Xvid Format (*.avi)", "avi", "xvid", FormatGroup::AviFamily, EncoderBlock::Xvid, &kAviLadder,
+     &S::aviQuality, Fixed({"Xvid"}), CodecList{{"MP3", "AC3"}, &S::xvidAudioCodec},
+     Stored(kAviResolutions, &S::aviResolution), Stored(kAviFrameRates, &S::aviFrameRate), kNoAspect},
+    {FORMAT_VCD, "VCD compatible MPEG1 Format (*.mpg)", "mpeg", "vcd", FormatGroup::Disc, EncoderBlock::Vcd,
+     &kMpeg1Ladder, &S::mpeg1Quality, Fixed({"MPEG1"}), Fixed({"MP2"}), FollowsTvMode(kVcdResolutions),
+     FollowsTvMode(kVcdFrameRates), Stored(kDiscAspects, &S::dvdAspectRatio)},
+    {FORMAT_SVCD, "SVCD compatible MPEG2 Format (*.mpg)", "mpeg", "svcd", FormatGroup::Disc, EncoderBlock::Svcd,
+     &kSvcdLadder, &S::svcdQuality, Fixed({"MPEG2"}), Fixed({"MP2"}), FollowsTvMode(kSvcdResolutions),
+     FollowsTvMode(kSvcdDvdFrameRates), Stored(kDiscAspects, &S::dvdAspectRatio)},
+    {FORMAT_DVD, "DVD compatible MPEG2 Format (*.vob)", "vob", "dvd", FormatGroup::Disc, EncoderBlock::Dvd, &kDvdLadder,
+     &S::dvdQuality, Fixed({"MPEG2"}), CodecList{{"AC3", "MP2"}, &S::dvdAudioCodec}, FollowsTvMode(kDvdResolutions),
+     FollowsTvMode(kSvcdDvdFrameRates), Stored(kDiscAspects, &S::dvdAspectRatio)},
+    {FORMAT_WMV, "WMV Format (*.wmv)", "wmv", "wmv", FormatGroup::WindowsMedia, EncoderBlock::WindowsMedia,
+     &kWindowsMediaLadder, &S::wmvQuality, Fixed({"WMV8"}), CodecList{{"WMAv1", "WMAv2"}, &S::wmvAudioCodec},
+     Stored(kAviResolutions, &S::aviResolution), FixedRows(kAutoFrameRate), kNoAspect},
+    {FORMAT_ASF, "ASF Format (*.ASF)", "asf", "asf", FormatGroup::WindowsMedia, EncoderBlock::WindowsMedia,
+     &kWindowsMediaLadder, &S::wmvQuality, CodecList{{"msmpeg4", "msmpeg4v2", "WMV8"}, &S::asfVideoCodec},
+     CodecList{{"WMAv1", "WMAv2"}, &S::asfAudioCodec}, Stored(kAviResolutions, &S::aviResolution),
+     FixedRows(kAutoFrameRate), kNoAspect},
+};
+static_assert(std::size(kFormats) == kFormatCount, "one description per OutputFormat");
+
+bool InGroup(int format, FormatGroup group) {
+    const FormatDescription* description = DescribeFormat(format);
+    return description && description->group == group;
 }
 
 ChoiceList FieldList(std::vector<std::string> texts, SettingsField field) {
-    return ChoiceList{std::move(texts), ChoiceList::Binding::Field, field, true};
+    return ChoiceList{std::move(texts), Binding::Field, field, true};
 }
 
 ChoiceList FixedList(std::vector<std::string> texts) {
-    return ChoiceList{std::move(texts), ChoiceList::Binding::Fixed, nullptr, false};
-}
-
-ChoiceList TvModeList(std::vector<std::string> texts) {
-    return ChoiceList{std::move(texts), ChoiceList::Binding::TvMode, nullptr, false};
+    return ChoiceList{std::move(texts), Binding::Fixed, nullptr, false};
 }
 
 ChoiceList CodecChoices(const CodecList& codecs) {
     return codecs.field ? FieldList(codecs.texts, codecs.field) : FixedList(codecs.texts);
+}
+
+// A list of rows as a dialog shows it: enabled only when bound to a field of its own.
+template <typename Row, typename TextOf>
+ChoiceList RowChoices(const RowList<Row>& list, TextOf textOf) {
+    std::vector<std::string> texts;
+    for (const Row& row : *list.rows)
+        texts.push_back(textOf(row));
+    return ChoiceList{std::move(texts), list.binding, list.field, list.binding == Binding::Field};
 }
 
 std::string ResolutionText(const FrameSize& size) {
@@ -138,55 +159,30 @@ std::string ResolutionText(const FrameSize& size) {
     return std::to_string(size.width) + " x " + std::to_string(size.height);
 }
 
-ChoiceList ResolutionChoices(int format) {
-    std::vector<std::string> texts;
-    for (const FrameSize& size : ResolutionTable(format))
-        texts.push_back(ResolutionText(size));
-    if (IsDiscFormat(format))
-        return TvModeList(std::move(texts));
-    return FieldList(std::move(texts), IsPlainMpeg(format) ? &S::mpegResolution : &S::aviResolution);
-}
-
-ChoiceList FrameRateChoices(int format) {
-    std::vector<std::string> texts;
-    for (const FrameRateChoice& choice : FrameRateTable(format))
-        texts.emplace_back(choice.text);
-    if (IsDiscFormat(format))
-        return TvModeList(std::move(texts));
-    if (IsWindowsMedia(format))
-        return FixedList(std::move(texts));
-    return FieldList(std::move(texts), IsPlainMpeg(format) ? &S::mpegFrameRate : &S::aviFrameRate);
-}
-
-ChoiceList AspectChoices(int format) {
-    std::vector<std::string> texts;
-    for (const AspectChoice& choice : AspectTable(format))
-        texts.emplace_back(choice.text);
-    if (texts.empty())
-        return FixedList({"None"});
-    return FieldList(std::move(texts), IsPlainMpeg(format) ? &S::mpegAspectRatio : &S::dvdAspectRatio);
-}
-
 } // namespace
 
+const FormatDescription* DescribeFormat(int format) {
+    return format >= 0 && format < kFormatCount ? &kFormats[format] : nullptr;
+}
+
 bool IsAviFamily(int format) {
-    return format == FORMAT_AVI || format == FORMAT_ZODI || format == FORMAT_XVID;
+    return InGroup(format, FormatGroup::AviFamily);
 }
 bool IsPlainMpeg(int format) {
-    return format == FORMAT_MPEG1 || format == FORMAT_MPEG2;
+    return InGroup(format, FormatGroup::PlainMpeg);
 }
 bool IsDiscFormat(int format) {
-    return format == FORMAT_VCD || format == FORMAT_SVCD || format == FORMAT_DVD;
+    return InGroup(format, FormatGroup::Disc);
 }
 bool IsWindowsMedia(int format) {
-    return format == FORMAT_WMV || format == FORMAT_ASF;
+    return InGroup(format, FormatGroup::WindowsMedia);
 }
 
 const std::vector<std::string>& FormatTexts() {
     static const std::vector<std::string> texts = [] {
         std::vector<std::string> t;
-        for (const FormatProfile& profile : kProfiles)
-            t.emplace_back(profile.text);
+        for (const FormatDescription& description : kFormats)
+            t.emplace_back(description.text);
         return t;
     }();
     return texts;
@@ -205,28 +201,30 @@ std::int32_t ChoiceList::Selection(const ConversionSettings& settings) const {
 }
 
 ChoiceList GetChoiceList(int format, SettingKind kind) {
-    if (!IsKnownFormat(format))
+    const FormatDescription* description = DescribeFormat(format);
+    if (!description)
         return FixedList({});
-    const FormatProfile& profile = kProfiles[format];
     switch (kind) {
     case SettingKind::Quality: {
         std::vector<std::string> texts;
-        for (std::size_t i = 0; i < profile.ladder->size(); ++i)
-            texts.push_back(QualityText(static_cast<int>(i), (*profile.ladder)[i]));
-        return FieldList(std::move(texts), profile.qualityField);
+        for (std::size_t i = 0; i < description->ladder->size(); ++i)
+            texts.push_back(QualityText(static_cast<int>(i), (*description->ladder)[i]));
+        return FieldList(std::move(texts), description->qualityField);
     }
     case SettingKind::VideoCodec:
-        return CodecChoices(profile.video);
+        return CodecChoices(description->video);
     case SettingKind::AudioCodec:
-        return CodecChoices(profile.audio);
+        return CodecChoices(description->audio);
     case SettingKind::TvMode:
-        return IsDiscFormat(format) ? FieldList({"NTSC", "PAL"}, &S::tvMode) : FixedList({"None"});
+        return description->group == FormatGroup::Disc ? FieldList({"NTSC", "PAL"}, &S::tvMode) : FixedList({"None"});
     case SettingKind::Resolution:
-        return ResolutionChoices(format);
+        return RowChoices(description->resolution, ResolutionText);
     case SettingKind::FrameRate:
-        return FrameRateChoices(format);
+        return RowChoices(description->frameRate, [](const FrameRateChoice& row) { return std::string(row.text); });
     case SettingKind::Aspect:
-        return AspectChoices(format);
+        if (description->aspect.rows->empty())
+            return FixedList({"None"});
+        return RowChoices(description->aspect, [](const AspectChoice& row) { return std::string(row.text); });
     }
     return FixedList({});
 }
@@ -245,7 +243,8 @@ std::string FormatVolumeLabel(int volume) {
 }
 
 const std::vector<QualityStep>& QualityLadder(int format) {
-    return IsKnownFormat(format) ? *kProfiles[format].ladder : kNoLadder;
+    const FormatDescription* description = DescribeFormat(format);
+    return description ? *description->ladder : kNoLadder;
 }
 
 std::string QualityText(int position, const QualityStep& step) {
@@ -256,37 +255,16 @@ std::string QualityText(int position, const QualityStep& step) {
 }
 
 const std::vector<FrameSize>& ResolutionTable(int format) {
-    switch (format) {
-    case FORMAT_VCD:
-        return kVcdResolutions;
-    case FORMAT_SVCD:
-        return kSvcdResolutions;
-    case FORMAT_DVD:
-        return kDvdResolutions;
-    case FORMAT_MPEG1:
-    case FORMAT_MPEG2:
-        return kMpegResolutions;
-    default:
-        return kAviResolutions;
-    }
+    const FormatDescription* description = DescribeFormat(format);
+    return description ? *description->resolution.rows : kAviResolutions;
 }
 
 const std::vector<FrameRateChoice>& FrameRateTable(int format) {
-    if (IsAviFamily(format))
-        return kAviFrameRates;
-    if (IsPlainMpeg(format))
-        return kMpegFrameRates;
-    if (format == FORMAT_VCD)
-        return kVcdFrameRates;
-    if (IsDiscFormat(format))
-        return kSvcdDvdFrameRates;
-    return kAutoFrameRate;
+    const FormatDescription* description = DescribeFormat(format);
+    return description ? *description->frameRate.rows : kAutoFrameRate;
 }
 
 const std::vector<AspectChoice>& AspectTable(int format) {
-    if (IsPlainMpeg(format))
-        return kMpegAspects;
-    if (IsDiscFormat(format))
-        return kDiscAspects;
-    return kNoAspects;
+    const FormatDescription* description = DescribeFormat(format);
+    return description ? *description->aspect.rows : kNoAspects;
 }

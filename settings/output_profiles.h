@@ -19,7 +19,15 @@ enum OutputFormat {
     FORMAT_WMV = 8,
     FORMAT_ASF = 9,
 };
-inline constexpr int kFormatCount = 10;
+inline constexpr int kFormatCount = FORMAT_ASF + 1;
+
+// The groups whose formats share lists and rules.
+enum class FormatGroup {
+    AviFamily,    // AVI, ZodI, Xvid
+    PlainMpeg,    // MPEG1, MPEG2
+    Disc,         // VCD, SVCD, DVD
+    WindowsMedia, // WMV, ASF
+};
 
 bool IsAviFamily(int format);    // AVI, ZodI, Xvid
 bool IsPlainMpeg(int format);    // MPEG1, MPEG2
@@ -96,3 +104,42 @@ struct AspectChoice {
 };
 // The aspect list of plain MPEG and of the disc formats; empty for every other format.
 const std::vector<AspectChoice>& AspectTable(int format);
+
+// The block of the encoder parameter text a format writes (convert/parameter_text.cpp has one per shape).
+enum class EncoderBlock { Avi, Zodi, Xvid, Mpeg1, Mpeg2, Vcd, Svcd, Dvd, WindowsMedia };
+
+// A codec list: its texts in order, and the field a pick is stored in (null: fixed at position 0).
+struct CodecList {
+    std::vector<std::string> texts;
+    SettingsField field = nullptr;
+};
+
+// One list of rows (sizes, rates, aspects) and how its selection is bound.
+template <typename Row>
+struct RowList {
+    const std::vector<Row>* rows = nullptr;
+    ChoiceList::Binding binding = ChoiceList::Binding::Fixed;
+    SettingsField field = nullptr; // set for Binding::Field
+};
+
+// Everything that makes one output format: its entry in the format lists, how its outputs are named, its group,
+// the lists the dialogs show for it with the fields they store in, and the block of the encoder parameter text it
+// writes. Adding a format is adding one of these (and its OutputFormat number).
+struct FormatDescription {
+    OutputFormat format;
+    const char* text;        // the format list's entry, "AVI Format (*.avi)"
+    const char* extension;   // of the output files, without the dot
+    const char* commandName; // the command line's --format name
+    FormatGroup group;
+    EncoderBlock block;
+    const std::vector<QualityStep>* ladder;
+    SettingsField qualityField;
+    CodecList video;
+    CodecList audio;
+    RowList<FrameSize> resolution;
+    RowList<FrameRateChoice> frameRate;
+    RowList<AspectChoice> aspect; // no rows: the list shows "None"
+};
+
+// The description of `format`; null for a value outside the formats.
+const FormatDescription* DescribeFormat(int format);
