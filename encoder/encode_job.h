@@ -18,19 +18,28 @@ struct Ratio {
 enum class RunMode { Convert = 0, Probe = 1 };
 
 // The FFmpeg muxer the output is written with.
-enum class Container { Unset, Avi, Mpeg, Asf, Vcd, Svcd, Dvd, Vob };
+enum class Container { Unset, Avi, Mpeg, Asf, Vcd, Svcd, Dvd, Vob, Mp4, Matroska, WebM };
+
+// The encoder name that takes a stream over as it is.
+inline constexpr const char* kCopyCodec = "copy";
 
 struct VideoJob {
-    std::string encoder;                                   // FFmpeg encoder name; empty when no video codec was chosen
-    std::int64_t bitrate = 0;                              // bit/s, 0 = encoder default
-    bool rdDecision = false;                               // full rate-distortion macroblock decision
-    int qmin = 0, qmax = 0;                                // quantiser range, 0 = default
-    int gopSize = 0;                                       // 0 = default
+    std::string encoder;      // FFmpeg encoder name, or kCopyCodec; empty when no video codec was chosen
+    std::int64_t bitrate = 0; // bit/s, 0 = encoder default
+    bool rdDecision = false;  // full rate-distortion macroblock decision
+    int qmin = 0, qmax = 0;   // quantiser range, 0 = default
+    int gopSize = 0;          // 0 = default
     std::int64_t bufferSize = 0, minRate = 0, maxRate = 0; // bits and bit/s, 0 = default
     int fixedQuantiser = 0;                                // 0 = bit-rate controlled
     std::optional<Ratio> displayAspect;
     bool keepAspect = false; // autoaspect
     std::string fourcc;      // "" keeps the muxer's default tag
+    // Constant quality (x264, x265, VP9, SVT-AV1): a CRF instead of a bit rate, and the encoder's speed.
+    std::optional<int> crf;
+    std::string preset;      // x264 and x265 preset name, or SVT-AV1 preset number
+    int cpuUsed = -1;        // libvpx's speed, -1 = default
+    bool rowThreads = false; // libvpx's row multithreading
+    bool Copies() const { return encoder == kCopyCodec; }
 };
 
 struct AudioJob {
@@ -39,8 +48,10 @@ struct AudioJob {
     bool averageBitrate = false; // lame vbr=3 (ABR)
     bool lameMono = false;       // lame mode=3
     int channels = 0;            // 0 keeps the source's channels
+    int maxChannels = 0;         // keep the source's channels up to this many (-channels), 0 = no limit
     int sampleRate = 0;          // 0 keeps the source's rate
     double gainDb = 0;
+    bool Copies() const { return encoder == kCopyCodec; }
 };
 
 // The frame rate of the output.
@@ -73,7 +84,8 @@ struct EncodeJob {
     std::string scaler = "bicubic"; // swscale flag name
     FrameRateJob frameRate;
     std::optional<ScaleJob> scale;
-    double endSeconds = 0; // 0: no limit
+    double endSeconds = 0;  // 0: no limit
+    bool fastStart = false; // MP4: the index before the media data
 };
 
 } // namespace zezozov

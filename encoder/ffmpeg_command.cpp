@@ -75,8 +75,34 @@ std::string VideoFilter(const EncodeJob& job) {
     return chain;
 }
 
-void AddVideo(std::vector<std::string>& a, const VideoJob& v) {
+// The constant-quality encoders' settings: the CRF, and a speed a desktop converter can live with.
+void AddConstantQuality(std::vector<std::string>& a, const VideoJob& v, Container container) {
+    if (v.crf)
+        a.insert(a.end(), {"-crf", std::to_string(*v.crf)});
+    if (v.encoder == "libvpx-vp9") {
+        // A CRF alone is constant quality; libvpx reads any bit rate as a cap on top of it.
+        a.insert(a.end(), {"-b:v", "0"});
+        if (v.rowThreads)
+            a.insert(a.end(), {"-row-mt", "1"});
+        if (v.cpuUsed >= 0)
+            a.insert(a.end(), {"-cpu-used", std::to_string(v.cpuUsed)});
+    }
+    if (!v.preset.empty())
+        a.insert(a.end(), {"-preset", v.preset});
+    if (v.encoder == "libx265") {
+        // x265 prints its banner whatever FFmpeg's log level; errors still come through.
+        a.insert(a.end(), {"-x265-params", "log-level=error"});
+        // Apple's players take H.265 in MP4 only under the hvc1 tag.
+        if (container == Container::Mp4)
+            a.insert(a.end(), {"-tag:v", "hvc1"});
+    }
+}
+
+void AddVideo(std::vector<std::string>& a, const VideoJob& v, Container container) {
     a.insert(a.end(), {"-c:v", v.encoder});
+    if (v.Copies())
+        return;
+    AddConstantQuality(a, v, container);
     auto add = [&](const char* option, std::int64_t value) {
         if (value > 0)
             a.insert(a.end(), {option, std::to_string(value)});
@@ -100,14 +126,31 @@ void AddVideo(std::vector<std::string>& a, const VideoJob& v) {
         a.insert(a.end(), {"-tag:v", v.fourcc});
 }
 
+// The channel layouts of at most `count` channels that both AAC and Opus take, each source's channels going to the
+// nearest of them: mono stays mono, stereo stays stereo, 5.1 (back or side) stays 5.1, 7.1 becomes 5.1.
+std::string LayoutsUpTo(int count) {
+    static const std::pair<int, const char*> layouts[] = {
+        {1, "mono"}, {2, "stereo"}, {3, "3.0"}, {5, "5.0"}, {6, "5.1"}};
+    std::string list;
+    for (const auto& [channels, name] : layouts)
+        if (channels <= count)
+            list += (list.empty() ? "" : "|") + std::string(name);
+    return "aformat=channel_layouts=" + list;
+}
+
 void AddAudio(std::vector<std::string>& a, const AudioJob& au) {
     a.insert(a.end(), {"-c:a", au.encoder});
+    if (au.Copies())
+        return;
     if (au.bitrate > 0)
         a.insert(a.end(), {"-b:a", std::to_string(au.bitrate)});
     if (au.encoder == "libmp3lame" && au.averageBitrate)
         a.insert(a.end(), {"-abr", "1"});
-    if (au.gainDb != 0)
-        a.insert(a.end(), {"-af", GainText(au.gainDb)});
+    std::string filters = au.gainDb != 0 ? GainText(au.gainDb) : "";
+    if (au.maxChannels > 0 && au.channels == 0)
+        filters += (filters.empty() ? "" : ",") + LayoutsUpTo(au.maxChannels);
+    if (!filters.empty())
+        a.insert(a.end(), {"-af", filters});
     // lame's mode=3 is mono, but the converter also asks for channels=2 in the same text: the channel count of
     // the audio filter is the converter's real wish and wins. mode=3 only counts when no channel count is given.
     int channels = au.channels > 0 ? au.channels : (au.lameMono ? 1 : 0);
@@ -158,6 +201,12 @@ std::string MuxerName(Container container) {
         return "dvd";
     case Container::Vob:
         return "vob";
+    case Container::Mp4:
+        return "mp4";
+    case Container::Matroska:
+        return "matroska";
+    case Container::WebM:
+        return "webm";
     case Container::Unset:
         break;
     }
@@ -165,9 +214,13 @@ std::string MuxerName(Container container) {
 }
 
 std::vector<std::string> FfmpegArguments(const EncodeJob& job, const std::string& writePath) {
-    std::vector<std::string> a = {
-        "ffmpeg", "-nostdin", "-hide_banner",           "-loglevel", "error", "-progress", "pipe:1", "-nostats",
-        "-y",     "-i",       FfmpegPath(job.inputPath)};
+    std::vector<std::string> a = {"ffmpeg",    "-nostdin", "-hide_banner", "-loglevel", "error",
+                                  "-progress", "pipe:1",   "-nostats",     "-y"};
+    // Copied video keeps the source's packets, and some containers (MPEG program streams) leave the presentation
+    // time of B-frames out; the new container needs one on every packet.
+    if (job.video.Copies())
+        a.insert(a.end(), {"-fflags", "+genpts"});
+    a.insert(a.end(), {"-i", FfmpegPath(job.inputPath)});
     // The first audio stream only if there is one: a source without sound still converts.
     const bool audio = !job.audio.encoder.empty();
     a.insert(a.end(), {"-map", "0:v:0"});
@@ -176,14 +229,18 @@ std::vector<std::string> FfmpegArguments(const EncodeJob& job, const std::string
 
     // FFmpeg turns a source with a display rotation upright before these filters (its autorotate default), as a
     // player does: the filters, and the converter's letter box, work on the picture as it is shown.
-    std::string filter = VideoFilter(job);
+    // A copied stream goes into the output as it is: no filter, no picture format, no new timing.
+    const bool copyVideo = job.video.Copies();
+    std::string filter = copyVideo ? "" : VideoFilter(job);
     if (!filter.empty())
         a.insert(a.end(), {"-vf", filter});
-    AddVideo(a, job.video);
+    AddVideo(a, job.video, job.container);
     if (job.container == Container::Svcd)
         a.insert(a.end(), {"-scan_offset", "1"}); // the scan offset user data SVCD players expect
-    // Every format written here is 4:2:0; a 4:2:2 source would otherwise come out 4:2:2 MPEG-2.
-    a.insert(a.end(), {"-pix_fmt", "yuv420p"});
+    // Every format written here is 4:2:0; a 4:2:2 source would otherwise come out 4:2:2 MPEG-2, and a 10-bit
+    // phone video 10-bit H.264, which few players take.
+    if (!copyVideo)
+        a.insert(a.end(), {"-pix_fmt", "yuv420p"});
     switch (job.frameRate.kind) {
     case FrameRateJob::Constant:
         // Frames are dropped or duplicated to hold the rate; duplicates are encoded as real frames.
@@ -207,6 +264,8 @@ std::vector<std::string> FfmpegArguments(const EncodeJob& job, const std::string
     std::string muxer = MuxerName(job.container);
     if (!muxer.empty())
         a.insert(a.end(), {"-f", muxer});
+    if (job.fastStart)
+        a.insert(a.end(), {"-movflags", "+faststart"});
     AddDiscLayout(a, job.container);
     a.push_back(FfmpegPath(writePath));
     return a;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "encoder/child_process.h"
+#include "encoder/copy_check.h"
 #include "encoder/protocol.h"
 #include "encoder/ffmpeg_command.h"
 #include "encoder/media_file.h"
@@ -103,6 +104,19 @@ int RunConvert(const EncodeJob& job, ReportChannel& channel) {
     if (SameFile(job.inputPath, job.outputPath) || SameFile(job.inputPath, partPath)) {
         Fail("the output " + job.outputPath + " is the input file itself");
         return ENCODER_BAD_PARAMETERS;
+    }
+    // A stream to be copied is looked at before anything is written: whether the container can hold it.
+    if (job.video.Copies() || job.audio.Copies()) {
+        std::string why;
+        const auto facts = ReadMediaFile(job.inputPath, why);
+        if (!facts) {
+            Fail(job.inputPath + ": " + why);
+            return ENCODER_BAD_INPUT;
+        }
+        if (const std::string refusal = CopyRefusal(job, *facts, MuxerCanHold); !refusal.empty()) {
+            Fail(refusal);
+            return ENCODER_CANNOT_COPY;
+        }
     }
     const std::vector<std::string> command = FfmpegArguments(job, partPath);
     // For diagnosis and for the benchmark, which runs the same command bare: one argument a line.

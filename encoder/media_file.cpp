@@ -7,6 +7,7 @@
 #include <dlfcn.h>
 
 extern "C" {
+#include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
 #include <libavutil/display.h>
 #include <libavutil/error.h>
@@ -33,6 +34,10 @@ struct Libav {
     decltype(&::avformat_close_input) close_input = nullptr;
     decltype(&::av_stream_get_side_data) stream_get_side_data = nullptr;
     decltype(&::av_guess_sample_aspect_ratio) guess_sample_aspect_ratio = nullptr;
+    decltype(&::av_guess_format) guess_format = nullptr;
+    decltype(&::avformat_query_codec) query_codec = nullptr;
+    decltype(&::avcodec_get_name) codec_name = nullptr;
+    decltype(&::avcodec_descriptor_get_by_name) codec_by_name = nullptr;
 };
 
 const Libav* av = nullptr;
@@ -53,9 +58,12 @@ const Libav* LoadLibav(std::string& why) {
         tried = true;
         const std::string utilName = "libavutil.so." + std::to_string(LIBAVUTIL_VERSION_MAJOR);
         const std::string formatName = "libavformat.so." + std::to_string(LIBAVFORMAT_VERSION_MAJOR);
+        const std::string codecName = "libavcodec.so." + std::to_string(LIBAVCODEC_VERSION_MAJOR);
         void* util = dlopen(utilName.c_str(), RTLD_LAZY | RTLD_LOCAL);
         void* format = util ? dlopen(formatName.c_str(), RTLD_LAZY | RTLD_LOCAL) : nullptr;
-        const bool ok = format && Resolve(util, "av_log_get_level", lib.log_get_level) &&
+        // Already loaded with libavformat, which needs it.
+        void* codec = format ? dlopen(codecName.c_str(), RTLD_LAZY | RTLD_LOCAL) : nullptr;
+        const bool ok = codec && Resolve(util, "av_log_get_level", lib.log_get_level) &&
                         Resolve(util, "av_log_set_level", lib.log_set_level) &&
                         Resolve(util, "av_log_set_callback", lib.log_set_callback) &&
                         Resolve(util, "av_log_format_line", lib.log_format_line) &&
@@ -66,13 +74,20 @@ const Libav* LoadLibav(std::string& why) {
                         Resolve(format, "avformat_find_stream_info", lib.find_stream_info) &&
                         Resolve(format, "avformat_close_input", lib.close_input) &&
                         Resolve(format, "av_stream_get_side_data", lib.stream_get_side_data) &&
-                        Resolve(format, "av_guess_sample_aspect_ratio", lib.guess_sample_aspect_ratio);
+                        Resolve(format, "av_guess_sample_aspect_ratio", lib.guess_sample_aspect_ratio) &&
+                        Resolve(format, "av_guess_format", lib.guess_format) &&
+                        Resolve(format, "avformat_query_codec", lib.query_codec) &&
+                        Resolve(codec, "avcodec_get_name", lib.codec_name) &&
+                        Resolve(codec, "avcodec_descriptor_get_by_name", lib.codec_by_name);
         if (ok) {
             av = &lib;
         } else {
             const char* error = dlerror();
-            failure = "FFmpeg's " + (util ? formatName : utilName) + " can't be loaded" +
-                      (error ? std::string(": ") + error : std::string());
+            failure = "FFmpeg's " +
+                      (!util     ? utilName
+                       : !format ? formatName
+                                 : codecName) +
+                      " can't be loaded" + (error ? std::string(": ") + error : std::string());
         }
     }
     if (!av)
@@ -172,6 +187,8 @@ std::optional<ProbeFacts> ReadMediaFile(const std::string& path, std::string& wh
         const AVStream* stream = input->streams[i];
         StreamFacts s;
         s.video = stream->codecpar->codec_type == AVMEDIA_TYPE_VIDEO;
+        s.audio = stream->codecpar->codec_type == AVMEDIA_TYPE_AUDIO;
+        s.codec = av->codec_name(stream->codecpar->codec_id);
         s.width = stream->codecpar->width;
         s.height = stream->codecpar->height;
         s.averageRate = RatioOf(stream->avg_frame_rate);
@@ -183,6 +200,15 @@ std::optional<ProbeFacts> ReadMediaFile(const std::string& path, std::string& wh
         facts.streams.push_back(s);
     }
     return facts;
+}
+
+bool MuxerCanHold(const std::string& muxer, const std::string& codec) {
+    std::string why;
+    if (!LoadLibav(why))
+        return false;
+    const AVOutputFormat* format = av->guess_format(muxer.c_str(), nullptr, nullptr);
+    const AVCodecDescriptor* descriptor = av->codec_by_name(codec.c_str());
+    return format && descriptor && av->query_codec(format, descriptor->id, FF_COMPLIANCE_NORMAL) == 1;
 }
 
 } // namespace zezozov

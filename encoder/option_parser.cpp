@@ -113,6 +113,15 @@ constexpr std::int64_t kMaxPixels = 16384; // a frame dimension
 constexpr double kMaxGainDb = 200;
 constexpr double kMaxFrameRate = 1000; // 1000 itself means "keep the source's timestamps"
 constexpr double kMinAspect = 0.1, kMaxAspect = 10;
+constexpr int kMaxKeptChannels = 6; // -channels: 5.1 is the most the constant-quality formats keep
+constexpr int kMaxCrf = 63;         // libvpx's and SVT-AV1's scale; x264's and x265's ends at 51
+
+// The speed presets of x264 and x265.
+bool IsX26xPreset(std::string_view name) {
+    static const std::string_view presets[] = {"ultrafast", "superfast", "veryfast", "faster",   "fast",
+                                               "medium",    "slow",      "slower",   "veryslow", "placebo"};
+    return std::find(std::begin(presets), std::end(presets), name) != std::end(presets);
+}
 
 // MEncoder reads a bit rate up to 16000 as kbit/s and anything larger as bit/s.
 std::int64_t BitsPerSecond(std::int64_t value) {
@@ -176,6 +185,14 @@ public:
             return LavcOptions(value);
         if (name == "-xvidencopts")
             return XvidOptions(value);
+        if (name == "-x264encopts")
+            return X264Options(value);
+        if (name == "-channels") {
+            if (!ReadInRange(value, m_job.audio.maxChannels, 1, kMaxKeptChannels))
+                return Bad(name, "not a channel count from " + RangeText(1, kMaxKeptChannels) + ": '" +
+                                     std::string(value) + "'");
+            return {};
+        }
         if (name == "-ffourcc") {
             if (value.size() != 4)
                 return Bad(name, "a FourCC has four characters, not '" + std::string(value) + "'");
@@ -190,18 +207,24 @@ public:
             return MpegOptions(value);
         if (name == "-sws")
             return Scaler(value);
-        if (name == "-af")
+        if (name == "-af") {
+            m_audioFiltersGiven = true;
             return AudioFilters(value);
+        }
         if (name == "-srate") {
             if (!ReadInRange(value, m_srate, 1, kMaxSampleRate))
                 return Bad(name,
                            "not a sample rate from " + RangeText(1, kMaxSampleRate) + ": '" + std::string(value) + "'");
             return {};
         }
-        if (name == "-ofps")
+        if (name == "-ofps") {
+            m_frameRateGiven = true;
             return FrameRate(value);
-        if (name == "-vf")
+        }
+        if (name == "-vf") {
+            m_videoFiltersGiven = true;
             return VideoFilters(value);
+        }
         if (name == "-endpos") {
             if (!ReadTime(value, m_job.endSeconds))
                 return Bad(name, "not a time of at most 1000000 hours: '" + std::string(value) + "'");
@@ -220,30 +243,99 @@ public:
             m_job.video.encoder = "libxvid";
             m_job.video.bitrate = m_xvidBitrate;
         }
+        if (m_videoFamily == "x264") {
+            m_job.video.encoder = "libx264";
+            m_job.video.crf = m_x264Crf;
+            m_job.video.preset = m_x264Preset;
+        }
+        if (Error e = EncoderOptions(); !e.empty())
+            return e;
         if (m_outputFamily == "lavf") {
             m_job.container = m_lavfContainer == Container::Unset ? Container::Avi : m_lavfContainer;
         } else if (m_outputFamily == "mpeg") {
             m_job.container = m_mpegContainer == Container::Unset ? Container::Mpeg : m_mpegContainer;
         }
+        if (m_job.fastStart && m_job.container != Container::Mp4)
+            return Bad("-lavfopts", "movflags=+faststart is for format=mp4 only");
         // The output rate is -srate when given, else the rate the audio filters resample to.
         m_job.audio.sampleRate = m_srate > 0 ? m_srate : m_resampleRate;
+        // A stream taken over as it is can't be filtered, scaled, resampled or retimed.
+        if (m_job.video.Copies() && (m_videoFiltersGiven || m_frameRateGiven))
+            return Bad("-ovc", "copy takes the video as it is: -vf and -ofps can't go with it");
+        if (m_job.audio.Copies() && (m_audioFiltersGiven || m_srate > 0 || m_job.audio.maxChannels > 0))
+            return Bad("-oac", "copy takes the audio as it is: -af, -srate and -channels can't go with it");
         return {};
     }
 
 private:
     Error AudioFamily(std::string_view value) {
-        if (value != "mp3lame" && value != "lavc")
+        if (value != "mp3lame" && value != "lavc" && value != "copy")
             return Bad("-oac", "unsupported audio codec family '" + std::string(value) + "'");
         m_audioFamily = value;
         if (value == "mp3lame")
             m_job.audio.encoder = "libmp3lame";
+        if (value == "copy")
+            m_job.audio.encoder = kCopyCodec;
         return {};
     }
 
     Error VideoFamily(std::string_view value) {
-        if (value != "lavc" && value != "xvid")
+        if (value != "lavc" && value != "xvid" && value != "x264" && value != "copy")
             return Bad("-ovc", "unsupported video codec family '" + std::string(value) + "'");
         m_videoFamily = value;
+        if (value == "copy")
+            m_job.video.encoder = kCopyCodec;
+        return {};
+    }
+
+    // crf=N:preset=NAME, the two x264 settings the converter writes.
+    Error X264Options(std::string_view value) {
+        for (const auto& kv : SubOptions(value)) {
+            if (kv.key == "crf") {
+                int n = 0;
+                if (!kv.hasValue || !ReadInRange(kv.value, n, 0, 51))
+                    return Bad("-x264encopts", "crf needs a number from " + RangeText(0, 51));
+                m_x264Crf = n;
+            } else if (kv.key == "preset") {
+                if (!kv.hasValue || !IsX26xPreset(kv.value))
+                    return Bad("-x264encopts", "not an x264 preset: '" + std::string(kv.value) + "'");
+                m_x264Preset = kv.value;
+            } else {
+                return Bad("-x264encopts", "unknown sub-option '" + std::string(kv.key) + "'");
+            }
+        }
+        return {};
+    }
+
+    // The o= settings of -lavcopts, once the video codec they belong to is known: only those the converter writes
+    // for each encoder, so that no other encoder or muxer setting (some write files) can be passed through.
+    Error EncoderOptions() {
+        VideoJob& v = m_job.video;
+        const std::string& codec = m_lavcVideo;
+        const bool constantQuality = codec == "libx265" || codec == "libvpx-vp9" || codec == "libsvtav1";
+        if (!m_encoderOptions.empty() && (m_videoFamily != "lavc" || !constantQuality))
+            return Bad("-lavcopts", "o= is only read for vcodec=libx265, libvpx-vp9 or libsvtav1");
+        for (auto setting : m_encoderOptions.empty() ? std::vector<std::string_view>{} : Split(m_encoderOptions, ',')) {
+            const size_t eq = setting.find('=');
+            const KeyValue kv{setting.substr(0, eq), eq == std::string_view::npos ? "" : setting.substr(eq + 1),
+                              eq != std::string_view::npos};
+            int n = 0;
+            const auto number = [&](int min, int max) { return kv.hasValue && ReadInRange(kv.value, n, min, max); };
+            if (kv.key == "crf" && number(codec == "libx265" ? 0 : 1, codec == "libx265" ? 51 : kMaxCrf)) {
+                v.crf = n;
+            } else if (kv.key == "preset" && codec == "libx265" && kv.hasValue && IsX26xPreset(kv.value)) {
+                v.preset = kv.value;
+            } else if (kv.key == "preset" && codec == "libsvtav1" && number(0, 13)) {
+                v.preset = std::to_string(n);
+            } else if (kv.key == "cpu-used" && codec == "libvpx-vp9" && number(0, 8)) {
+                v.cpuUsed = n;
+            } else if (kv.key == "row-mt" && codec == "libvpx-vp9" && number(0, 1)) {
+                v.rowThreads = n == 1;
+            } else {
+                return Bad("-lavcopts", "o=" + std::string(kv.key) + (kv.hasValue ? "=" + std::string(kv.value) : "") +
+                                            " is not read for vcodec=" + codec);
+            }
+        }
         return {};
     }
 
@@ -274,11 +366,13 @@ private:
 
     Error LavcOptions(std::string_view value) {
         static const std::map<std::string_view, std::string_view> videoCodecs = {
-            {"mpeg4", "mpeg4"}, {"mpeg1video", "mpeg1video"}, {"mpeg2video", "mpeg2video"},
-            {"wmv2", "wmv2"},   {"msmpeg4", "msmpeg4"},       {"msmpeg4v2", "msmpeg4v2"},
+            {"mpeg4", "mpeg4"},     {"mpeg1video", "mpeg1video"}, {"mpeg2video", "mpeg2video"},
+            {"wmv2", "wmv2"},       {"msmpeg4", "msmpeg4"},       {"msmpeg4v2", "msmpeg4v2"},
+            {"libx265", "libx265"}, {"libvpx-vp9", "libvpx-vp9"}, {"libsvtav1", "libsvtav1"},
         };
         static const std::map<std::string_view, std::string_view> audioCodecs = {
-            {"mp2", "mp2"}, {"ac3", "ac3"}, {"wmav1", "wmav1"}, {"wmav2", "wmav2"}};
+            {"mp2", "mp2"},     {"ac3", "ac3"}, {"wmav1", "wmav1"},
+            {"wmav2", "wmav2"}, {"aac", "aac"}, {"libopus", "libopus"}};
         VideoJob& v = m_job.video;
         for (const auto& kv : SubOptions(value)) {
             std::string key(kv.key);
@@ -331,6 +425,11 @@ private:
                 if (kv.hasValue && (!ReadInteger(kv.value, n) || n < 0 || n > 1))
                     return Bad("-lavcopts", "autoaspect is 0 or 1");
                 v.keepAspect = n == 1;
+            } else if (key == "o") {
+                // Encoder settings, "key=value,key=value"; read once the codec is known.
+                if (!kv.hasValue || kv.value.empty())
+                    return Bad("-lavcopts", "o needs key=value settings");
+                m_encoderOptions = kv.value;
             } else if (key == "aspect") {
                 Ratio r;
                 if (!kv.hasValue || !ReadRatio(kv.value, r) || r.value() < kMinAspect || r.value() > kMaxAspect)
@@ -372,11 +471,20 @@ private:
 
     Error LavfOptions(std::string_view value) {
         static const std::map<std::string_view, Container> formats = {
-            {"avi", Container::Avi}, {"mpg", Container::Mpeg}, {"asf", Container::Asf}, {"wmv", Container::Asf}};
+            {"avi", Container::Avi},  {"mpg", Container::Mpeg}, {"asf", Container::Asf},
+            {"wmv", Container::Asf},  {"mp4", Container::Mp4},  {"matroska", Container::Matroska},
+            {"webm", Container::WebM}};
         for (const auto& kv : SubOptions(value)) {
             // The B-frame certificate only silences a warning of MEncoder's; it changes nothing here.
             if (kv.key == "i_certify_that_my_video_stream_does_not_use_b_frames" && !kv.hasValue)
                 continue;
+            // Muxer settings: only the one the converter writes, MP4's index before the media data.
+            if (kv.key == "o") {
+                if (kv.value != "movflags=+faststart")
+                    return Bad("-lavfopts", "o=" + std::string(kv.value) + " is not read (only movflags=+faststart)");
+                m_job.fastStart = true;
+                continue;
+            }
             if (kv.key != "format")
                 return Bad("-lavfopts", "unknown sub-option '" + std::string(kv.key) + "'");
             auto it = formats.find(kv.value);
@@ -507,6 +615,10 @@ private:
     std::int64_t m_xvidBitrate = 0;
     Container m_lavfContainer = Container::Unset, m_mpegContainer = Container::Unset;
     int m_srate = 0, m_resampleRate = 0;
+    std::optional<int> m_x264Crf;
+    std::string m_x264Preset;
+    std::string m_encoderOptions; // -lavcopts o=, "key=value,key=value"
+    bool m_frameRateGiven = false, m_videoFiltersGiven = false, m_audioFiltersGiven = false;
 };
 
 } // namespace
@@ -535,9 +647,10 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
         result.error = "window handle must be a decimal number, not '" + args[end + 1] + "'";
         return result;
     }
-    static const std::string_view known[] = {"-oac",     "-ovc",   "-lameopts", "-lavcopts", "-xvidencopts",
-                                             "-ffourcc", "-of",    "-lavfopts", "-mpegopts", "-sws",
-                                             "-af",      "-srate", "-ofps",     "-vf",       "-endpos"};
+    static const std::string_view known[] = {"-oac",         "-ovc",     "-lameopts", "-lavcopts", "-xvidencopts",
+                                             "-x264encopts", "-ffourcc", "-of",       "-lavfopts", "-mpegopts",
+                                             "-sws",         "-af",      "-srate",    "-channels", "-ofps",
+                                             "-vf",          "-endpos"};
     Parser parser(job);
     for (size_t i = 3; i < end; i += 2) {
         if (std::find(std::begin(known), std::end(known), args[i]) == std::end(known)) {

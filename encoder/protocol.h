@@ -31,6 +31,8 @@ enum EncoderExitStatus {
     ENCODER_FAILED = 4,         // FFmpeg failed while converting
     ENCODER_STOPPED = 5,        // stopped on request (a reply of 1)
     ENCODER_PROTOCOL_ERROR = 6, // a reply line longer than kMaxReportLine
+    ENCODER_CANNOT_COPY = 7,    // a stream to be copied as it is can't go into the output's container; the last
+                                // line of standard error says why, for the user, and nothing was written
 };
 
 // Where the encoder writes until the output is complete: ".<name>.zezozov-part<.ext>" beside the output. The

@@ -23,6 +23,8 @@ struct SourceInfo {
 // One stream of an input as the demuxer describes it; 0 (or an invalid ratio) where it gives no value.
 struct StreamFacts {
     bool video = false;
+    bool audio = false;
+    std::string codec; // FFmpeg's codec name ("h264", "mpeg2video", "mp2"); "" when not read
     int width = 0;
     int height = 0;
     Ratio averageRate{0, 1}; // the rate a player shows
