@@ -153,12 +153,14 @@ std::string UsageText(const std::string& program) {
         text += "                        " + names[i] + std::string(8 - names[i].size(), ' ') + texts[i] + "\n";
     text += "  --output DIR        the folder for the converted files (made when missing)\n"
             "  --set \"KEY=VALUE\"   a setting by its option.ini key, a whole number, e.g. --set \"DVD quality=3\"\n"
-            "                      --set \"TV mode=1\" (PAL); may be given more than once\n"
+            "                      --set \"TV mode=1\" (PAL), --set \"MP4 quality=5\" (0 to 5 for mp4, mkv and webm);\n"
+            "                      may be given more than once\n"
             "  --dry-run           probe the files and print each output path and encoder parameter text;\n"
             "                      convert nothing\n"
             "  --help, --version   print this text, or the version, and end\n\n"
             "Exit status: 0 every file converted; 1 one or more files failed or were refused (each is named on\n"
-            "standard error); 2 a usage error, nothing run; 130 stopped with Ctrl-C (the file being converted is\n"
+            "standard error; a source whose stream can't be copied into the format is refused before it starts);\n"
+            "2 a usage error, nothing run; 130 stopped with Ctrl-C (the file being converted is\n"
             "removed, finished ones are kept).\n";
     return text;
 }

@@ -189,6 +189,10 @@ FileResult ConversionBatch::ConvertFile(int index, const std::string& outputFold
     }
     file.outcome = FileOutcome::Failed;
     file.errorText = LastLine(run.errorText);
+    // A stream the format can't hold: the encoder's reason is written for the user, without its name in front.
+    const std::string encoderName = "zezozov: ";
+    if (run.exitCode == ENCODER_CANNOT_COPY && file.errorText.rfind(encoderName, 0) == 0)
+        file.errorText.erase(0, encoderName.size());
     if (file.errorText.empty())
         file.errorText = run.outcome == EncoderProcess::Outcome::Finished
                              ? Tr("the encoder wrote no output file").toStdString()

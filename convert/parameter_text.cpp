@@ -12,6 +12,11 @@ namespace {
 // Under the Windows Media containers the encoder reads this as "keep the source's timestamps".
 constexpr double kKeepTimestamps = 1000;
 
+// The speed settings of the slower encoders: what 720p takes on a two-core desktop to be encoded about as fast as it
+// plays (SVT-AV1), and libvpx's usual speed for files that are watched rather than streamed live.
+constexpr int kVp9Speed = 4;
+constexpr int kAv1Preset = 10;
+
 // printf-style formatting for the option texts. Only %d and %s are used, which no locale changes.
 #if defined(__GNUC__)
 std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
@@ -44,7 +49,11 @@ std::string FixedSixDecimals(double value) {
     return std::string(text, result.ptr);
 }
 
-std::string FrameRateOption(double rate) {
+// The frame-rate option; none for a rate of 0, which keeps the source's own timing. `doubleNtsc`: 59.94 is one of
+// the list's rates (the constant-quality formats), so it goes out as the exact fraction too.
+std::string FrameRateOption(double rate, bool doubleNtsc) {
+    if (rate == 0)
+        return {};
     // The NTSC rates go out as exact fractions; "%f" of 29.97 would drift against 30000/1001 over an hour.
     struct NtscRate {
         double approx;
@@ -55,6 +64,8 @@ std::string FrameRateOption(double rate) {
         if (std::fabs(rate - ntsc.approx) <= 0.00001)
             return std::string(" -ofps ") + ntsc.exact;
     }
+    if (doubleNtsc && std::fabs(rate - 59.94) <= 0.00001)
+        return " -ofps 60000/1001";
     return " -ofps " + FixedSixDecimals(rate);
 }
 
@@ -156,6 +167,56 @@ std::string WindowsMediaBlock(const ConversionSettings& s, const DerivedValues& 
            " -sws 2 -af volume=" + volume + ":channels=2 -srate 44100";
 }
 
+// MP4, MKV and WebM: a CRF per codec from the quality step, the source's channels up to 5.1, and for MP4 the index
+// first. A copied stream gets no settings at all.
+std::string ConstantQualityBlock(const FormatDescription& format, const ConversionSettings& s,
+                                 const std::string& volume) {
+    const std::vector<ConstantQualityStep>& ladder = ConstantQualityLadder();
+    const std::int32_t position = s.*format.qualityField;
+    const ConstantQualityStep& step =
+        ladder[position >= 0 && static_cast<std::size_t>(position) < ladder.size() ? position
+                                                                                   : kDefaultConstantQuality];
+    const Codec video = ChosenCodec(s, SettingKind::VideoCodec).value_or(Codec::Copy);
+    const Codec audio = ChosenCodec(s, SettingKind::AudioCodec).value_or(Codec::Copy);
+
+    std::string lavc;
+    const auto addLavc = [&](const std::string& part) { lavc += (lavc.empty() ? "" : ":") + part; };
+    std::string x264;
+    switch (video) {
+    case Codec::H264:
+        x264 = Format(" -x264encopts crf=%d:preset=medium", step.x264Crf);
+        break;
+    case Codec::H265:
+        addLavc(Format("vcodec=libx265:o=crf=%d,preset=medium", step.x265Crf));
+        break;
+    case Codec::Vp9:
+        addLavc(Format("vcodec=libvpx-vp9:o=crf=%d,row-mt=1,cpu-used=%d", step.vp9Crf, kVp9Speed));
+        break;
+    case Codec::Av1:
+        addLavc(Format("vcodec=libsvtav1:o=crf=%d,preset=%d", step.av1Crf, kAv1Preset));
+        break;
+    default:
+        break;
+    }
+    if (audio == Codec::Aac)
+        addLavc(Format("acodec=aac:abitrate=%d", step.aacBitrate));
+    else if (audio == Codec::Opus)
+        addLavc(Format("acodec=libopus:abitrate=%d", step.opusBitrate));
+
+    std::string block = audio == Codec::Copy ? " -oac copy" : " -oac lavc";
+    block += video == Codec::Copy ? " -ovc copy" : video == Codec::H264 ? " -ovc x264" : " -ovc lavc";
+    if (!lavc.empty())
+        block += " -lavcopts " + lavc;
+    block += x264;
+    // The source's channels, up to 5.1: stereo stays stereo, mono stays mono.
+    if (audio != Codec::Copy)
+        block += " -af volume=" + volume + " -channels 6";
+    block += std::string(" -of lavf -lavfopts format=") + format.muxer;
+    if (format.indexFirst)
+        block += ":o=movflags=+faststart";
+    return block;
+}
+
 std::string FormatBlock(const ConversionSettings& s, const DerivedValues& d) {
     const FormatDescription* format = DescribeFormat(s.outputFormat);
     if (!format)
@@ -181,6 +242,8 @@ std::string FormatBlock(const ConversionSettings& s, const DerivedValues& d) {
         return DvdBlock(s, d, volume, aspect);
     case EncoderBlock::WindowsMedia:
         return WindowsMediaBlock(s, d, volume);
+    case EncoderBlock::ConstantQuality:
+        return ConstantQualityBlock(*format, s, volume);
     }
     return {};
 }
@@ -244,6 +307,12 @@ void DeriveFrameRate(const ConversionSettings& settings, double sourceFrameRate,
         derived.outputFrameRate = table[settings.tvMode == 0 ? 0 : 1].rate;
         return;
     }
+    if (IsHdFormat(format)) {
+        // "Original", a copied picture, or a position outside the list: the source's own timing (rate 0).
+        const FrameRateChoice* choice = CopiesVideo(settings) ? nullptr : RowAt(table, settings.hdFrameRate);
+        derived.outputFrameRate = choice ? choice->rate : 0;
+        return;
+    }
     if (!IsAviFamily(format) && !IsPlainMpeg(format)) {
         derived.outputFrameRate = kKeepTimestamps;
         return;
@@ -284,6 +353,10 @@ void DeriveFrameSize(const ConversionSettings& settings, DerivedValues& derived)
     FrameSize size{0, 0};
     if (IsDiscFormat(format)) {
         size = table[settings.tvMode == 0 ? 0 : 1];
+    } else if (IsHdFormat(format)) {
+        // A copied picture keeps its size.
+        if (const FrameSize* row = RowAt(table, settings.hdResolution); row && !CopiesVideo(settings))
+            size = *row;
     } else if (const FrameSize* row =
                    RowAt(table, IsPlainMpeg(format) ? settings.mpegResolution : settings.aviResolution)) {
         size = *row;
@@ -318,7 +391,7 @@ ParameterText BuildParameterText(const ConversionSettings& settings, const Encod
 
     result.text = "\"" + job.inputPath + "\" -o \"" + job.outputPath + "\"";
     result.text += FormatBlock(settings, derived);
-    result.text += FrameRateOption(derived.outputFrameRate);
+    result.text += FrameRateOption(derived.outputFrameRate, IsHdFormat(settings.outputFormat));
     result.text += VideoFilter(derived, job);
     result.text += " -endpos " + std::to_string(EndPositionHours(job.sourceDuration)) + ":0:0 " +
                    std::to_string(job.probeOnly) + " " + std::to_string(job.windowHandle);

@@ -12,11 +12,16 @@
 #include "mainwin/video_file_list.h"
 
 namespace {
-// The open-file dialog's filters, in Qt's notation; the dialog matches them in any letter case.
-const char* const kVideoFilter = "All support files (*.zodi *.avi *.div *.xvid *.mpeg *.mpg *.wmv *.asf *.asx);;"
-                                 "AVI file (*.AVI,*.ZodI,*.div,*.Xvid) (*.avi *.zodi *.div *.xvid);;"
-                                 "MPEG file (*.MPEG,*.MPG,*.DAT) (*.mpeg *.mpg *.dat);;"
-                                 "WMV file (*.WMV,*.ASF,*.ASX) (*.wmv *.asf *.asx)";
+// The open-file dialog's filters, in Qt's notation; the dialog matches them in any letter case. Today's sources
+// (phones, cameras, downloads) are in "All support files" as well, and "All files" comes last.
+const char* const kVideoFilter =
+    "All support files (*.zodi *.avi *.div *.xvid *.mpeg *.mpg *.wmv *.asf *.asx *.mp4 *.m4v *.mov *.mkv *.webm *.ts "
+    "*.mts *.m2ts *.3gp *.flv *.vob *.ogv);;"
+    "AVI file (*.AVI,*.ZodI,*.div,*.Xvid) (*.avi *.zodi *.div *.xvid);;"
+    "MPEG file (*.MPEG,*.MPG,*.DAT) (*.mpeg *.mpg *.dat);;"
+    "WMV file (*.WMV,*.ASF,*.ASX) (*.wmv *.asf *.asx);;"
+    "Other video files (*.mp4 *.m4v *.mov *.mkv *.webm *.ts *.mts *.m2ts *.3gp *.flv *.vob *.ogv);;"
+    "All files (*)";
 } // namespace
 
 void CConverterDlg::OnAddFiles() {

@@ -16,7 +16,7 @@ struct SettingsKey {
 };
 
 // Load and save order. The output folder is the one key that is not part of the record.
-constexpr std::array<SettingsKey, 25> kKeys{{
+constexpr std::array<SettingsKey, 35> kKeys{{
     {"Letterbox", "1", &ConversionSettings::letterbox},
     {"Temporary folder", nullptr, nullptr},
     {"Output format", "0", &ConversionSettings::outputFormat},
@@ -42,6 +42,16 @@ constexpr std::array<SettingsKey, 25> kKeys{{
     {"AVI frame rate", "0", &ConversionSettings::aviFrameRate},
     {"MPEG frame rate", "0", &ConversionSettings::mpegFrameRate},
     {"Volume", "20", &ConversionSettings::volume},
+    {"MP4 quality", "3", &ConversionSettings::mp4Quality},
+    {"MP4 video codec", "0", &ConversionSettings::mp4VideoCodec},
+    {"MP4 audio codec", "0", &ConversionSettings::mp4AudioCodec},
+    {"MKV quality", "3", &ConversionSettings::mkvQuality},
+    {"MKV video codec", "0", &ConversionSettings::mkvVideoCodec},
+    {"MKV audio codec", "0", &ConversionSettings::mkvAudioCodec},
+    {"WebM quality", "3", &ConversionSettings::webmQuality},
+    {"WebM video codec", "0", &ConversionSettings::webmVideoCodec},
+    {"HD resolution", "0", &ConversionSettings::hdResolution},
+    {"HD frame rate", "0", &ConversionSettings::hdFrameRate},
 }};
 
 } // namespace

@@ -31,6 +31,17 @@ struct ConversionSettings {
     std::int32_t aviFrameRate = 0;
     std::int32_t mpegFrameRate = 0;
     std::int32_t volume = 0;
+    // The constant-quality formats (MP4, MKV, WebM).
+    std::int32_t mp4Quality = 0;
+    std::int32_t mp4VideoCodec = 0;
+    std::int32_t mp4AudioCodec = 0;
+    std::int32_t mkvQuality = 0;
+    std::int32_t mkvVideoCodec = 0;
+    std::int32_t mkvAudioCodec = 0;
+    std::int32_t webmQuality = 0;
+    std::int32_t webmVideoCodec = 0;
+    std::int32_t hdResolution = 0;
+    std::int32_t hdFrameRate = 0;
 
     bool operator==(const ConversionSettings&) const = default;
 };
@@ -62,7 +73,7 @@ ConversionSettings SettingsFromText(std::string_view optionIniText);
 // folder is no field) or a value that is not a whole number that fits.
 bool ApplySetting(ConversionSettings& settings, std::string_view key, std::string_view value);
 
-// Writes all 25 keys into option.ini in `programDir` in one go, keeping every other line of the file.
+// Writes all 35 keys into option.ini in `programDir` in one go, keeping every other line of the file.
 // On failure returns false and says why in `error`; the file is then left as it was.
 bool SaveSettings(const std::string& programDir, const ConversionSettings& settings, const std::string& outputFolder,
                   std::string* error);

@@ -32,6 +32,17 @@ const std::vector<QualityStep> kWindowsMediaLadder{
 };
 const std::vector<QualityStep> kNoLadder;
 
+// One step is about the same picture in each codec: the CRFs were matched by SSIM against the source on clips with
+// fine detail, motion and film grain. Audio follows the step.
+const std::vector<ConstantQualityStep> kConstantQualityLadder{
+    {"1.Smallest (quick previews, slow links)", 32, 34, 45, 48, 96, 64},
+    {"2.Small (messages and e-mail)", 29, 31, 41, 43, 112, 80},
+    {"3.Compact (phones and tablets)", 26, 28, 37, 38, 128, 96},
+    {"4.Standard (web, laptops and TV)", 23, 25, 33, 33, 160, 128},
+    {"5.High (large screens)", 20, 22, 28, 27, 192, 160},
+    {"6.Best (keeping, further editing)", 17, 19, 23, 21, 256, 192},
+};
+
 const std::vector<FrameSize> kAviResolutions{
     {0, 0},     {80, 60},   {96, 72},   {128, 96},  {160, 120}, {176, 120}, {176, 144},
     {192, 144}, {240, 180}, {320, 200}, {320, 240}, {352, 240}, {352, 288}, {480, 272},
@@ -45,6 +56,9 @@ const std::vector<FrameSize> kMpegResolutions{
 const std::vector<FrameSize> kVcdResolutions{{352, 240}, {352, 288}};
 const std::vector<FrameSize> kSvcdResolutions{{480, 480}, {480, 576}};
 const std::vector<FrameSize> kDvdResolutions{{720, 480}, {720, 576}};
+const std::vector<FrameSize> kHdResolutions{
+    {0, 0}, {640, 360}, {854, 480}, {1280, 720}, {1920, 1080}, {2560, 1440}, {3840, 2160},
+};
 
 const std::vector<FrameRateChoice> kAviFrameRates{
     {"Original", 0},  {"14.985 fps", 14.985}, {"20.0 fps", 20},     {"23.976 fps", 23.976},
@@ -56,6 +70,10 @@ const std::vector<FrameRateChoice> kMpegFrameRates{
 const std::vector<FrameRateChoice> kVcdFrameRates{{"23.976 fps", 23.976}, {"25.0 fps", 25}};
 const std::vector<FrameRateChoice> kSvcdDvdFrameRates{{"29.97 fps", 29.97}, {"25.0 fps", 25}};
 const std::vector<FrameRateChoice> kAutoFrameRate{{"Auto", 0}};
+const std::vector<FrameRateChoice> kHdFrameRates{
+    {"Original", 0},  {"23.976 fps", 23.976}, {"24.0 fps", 24},     {"25.0 fps", 25}, {"29.97 fps", 29.97},
+    {"30.0 fps", 30}, {"50.0 fps", 50},       {"59.94 fps", 59.94}, {"60.0 fps", 60},
+};
 
 const std::vector<AspectChoice> kMpegAspects{
     {"1:1    (PC VAG)", "1/1"},
@@ -72,7 +90,19 @@ const std::vector<AspectChoice> kNoAspects;
 using Binding = ChoiceList::Binding;
 
 CodecList Fixed(std::vector<std::string> texts) {
-    return CodecList{std::move(texts), nullptr};
+    return CodecList{std::move(texts), nullptr, {}};
+}
+
+CodecList Choices(std::vector<std::string> texts, SettingsField field) {
+    return CodecList{std::move(texts), field, {}};
+}
+
+// A list of the constant-quality formats' codecs, stored in `field`.
+CodecList Codecs(std::vector<Codec> codecs, SettingsField field) {
+    std::vector<std::string> texts;
+    for (const Codec codec : codecs)
+        texts.emplace_back(CodecText(codec));
+    return CodecList{std::move(texts), field, std::move(codecs)};
 }
 
 // A list of rows bound to a field, to the TV mode, or fixed at its first row.
@@ -94,7 +124,7 @@ const RowList<AspectChoice> kNoAspect = FixedRows(kNoAspects);
 // One entry per format, in OutputFormat order.
 const FormatDescription kFormats[] = {
     {FORMAT_AVI, "AVI Format (*.avi)", "avi", "avi", FormatGroup::AviFamily, EncoderBlock::Avi, &kAviLadder,
-     &S::aviQuality, CodecList{{"Zodi", "Xvid"}, &S::aviVideoCodec}, CodecList{{"MP3", "AC3"}, &S::aviAudioCodec},
+     &S::aviQuality, Choices({"Zodi", "Xvid"}, &S::aviVideoCodec), Choices({"MP3", "AC3"}, &S::aviAudioCodec),
      Stored(kAviResolutions, &S::aviResolution), Stored(kAviFrameRates, &S::aviFrameRate), kNoAspect},
     {FORMAT_MPEG1, "MPEG1 Format (*.mpg)", "mpeg", "mpeg1", FormatGroup::PlainMpeg, EncoderBlock::Mpeg1, &kMpeg1Ladder,
      &S::mpeg1Quality, Fixed({"MPEG1"}), Fixed({"MP2"}), Stored(kMpegResolutions, &S::mpegResolution),
@@ -103,10 +133,10 @@ const FormatDescription kFormats[] = {
      &S::mpeg2Quality, Fixed({"MPEG2"}), Fixed({"MP2"}), Stored(kMpegResolutions, &S::mpegResolution),
      Stored(kMpegFrameRates, &S::mpegFrameRate), Stored(kMpegAspects, &S::mpegAspectRatio)},
     {FORMAT_ZODI, "ZodI Format (*.avi)", "avi", "zodi", FormatGroup::AviFamily, EncoderBlock::Zodi, &kAviLadder,
-     &S::aviQuality, Fixed({"Zodi"}), CodecList{{"MP3", "AC3"}, &S::zodiAudioCodec},
+     &S::aviQuality, Fixed({"Zodi"}), Choices({"MP3", "AC3"}, &S::zodiAudioCodec),
      Stored(kAviResolutions, &S::aviResolution), Stored(kAviFrameRates, &S::aviFrameRate), kNoAspect},
     {FORMAT_XVID, "Xvid Format (*.avi)", "avi", "xvid", FormatGroup::AviFamily, EncoderBlock::Xvid, &kAviLadder,
-     &S::aviQuality, Fixed({"Xvid"}), CodecList{{"MP3", "AC3"}, &S::xvidAudioCodec},
+     &S::aviQuality, Fixed({"Xvid"}), Choices({"MP3", "AC3"}, &S::xvidAudioCodec),
      Stored(kAviResolutions, &S::aviResolution), Stored(kAviFrameRates, &S::aviFrameRate), kNoAspect},
     {FORMAT_VCD, "VCD compatible MPEG1 Format (*.mpg)", "mpeg", "vcd", FormatGroup::Disc, EncoderBlock::Vcd,
      &kMpeg1Ladder, &S::mpeg1Quality, Fixed({"MPEG1"}), Fixed({"MP2"}), FollowsTvMode(kVcdResolutions),
@@ -115,15 +145,26 @@ const FormatDescription kFormats[] = {
      &kSvcdLadder, &S::svcdQuality, Fixed({"MPEG2"}), Fixed({"MP2"}), FollowsTvMode(kSvcdResolutions),
      FollowsTvMode(kSvcdDvdFrameRates), Stored(kDiscAspects, &S::dvdAspectRatio)},
     {FORMAT_DVD, "DVD compatible MPEG2 Format (*.vob)", "vob", "dvd", FormatGroup::Disc, EncoderBlock::Dvd, &kDvdLadder,
-     &S::dvdQuality, Fixed({"MPEG2"}), CodecList{{"AC3", "MP2"}, &S::dvdAudioCodec}, FollowsTvMode(kDvdResolutions),
+     &S::dvdQuality, Fixed({"MPEG2"}), Choices({"AC3", "MP2"}, &S::dvdAudioCodec), FollowsTvMode(kDvdResolutions),
      FollowsTvMode(kSvcdDvdFrameRates), Stored(kDiscAspects, &S::dvdAspectRatio)},
     {FORMAT_WMV, "WMV Format (*.wmv)", "wmv", "wmv", FormatGroup::WindowsMedia, EncoderBlock::WindowsMedia,
-     &kWindowsMediaLadder, &S::wmvQuality, Fixed({"WMV8"}), CodecList{{"WMAv1", "WMAv2"}, &S::wmvAudioCodec},
+     &kWindowsMediaLadder, &S::wmvQuality, Fixed({"WMV8"}), Choices({"WMAv1", "WMAv2"}, &S::wmvAudioCodec),
      Stored(kAviResolutions, &S::aviResolution), FixedRows(kAutoFrameRate), kNoAspect},
     {FORMAT_ASF, "ASF Format (*.ASF)", "asf", "asf", FormatGroup::WindowsMedia, EncoderBlock::WindowsMedia,
-     &kWindowsMediaLadder, &S::wmvQuality, CodecList{{"msmpeg4", "msmpeg4v2", "WMV8"}, &S::asfVideoCodec},
-     CodecList{{"WMAv1", "WMAv2"}, &S::asfAudioCodec}, Stored(kAviResolutions, &S::aviResolution),
+     &kWindowsMediaLadder, &S::wmvQuality, Choices({"msmpeg4", "msmpeg4v2", "WMV8"}, &S::asfVideoCodec),
+     Choices({"WMAv1", "WMAv2"}, &S::asfAudioCodec), Stored(kAviResolutions, &S::aviResolution),
      FixedRows(kAutoFrameRate), kNoAspect},
+    {FORMAT_MP4, "MP4 Format (*.mp4)", "mp4", "mp4", FormatGroup::Hd, EncoderBlock::ConstantQuality, nullptr,
+     &S::mp4Quality, Codecs({Codec::H264, Codec::H265, Codec::Copy}, &S::mp4VideoCodec),
+     Codecs({Codec::Aac, Codec::Copy}, &S::mp4AudioCodec), Stored(kHdResolutions, &S::hdResolution),
+     Stored(kHdFrameRates, &S::hdFrameRate), kNoAspect, "mp4", true},
+    {FORMAT_MKV, "MKV Format (*.mkv)", "mkv", "mkv", FormatGroup::Hd, EncoderBlock::ConstantQuality, nullptr,
+     &S::mkvQuality, Codecs({Codec::H264, Codec::H265, Codec::Av1, Codec::Copy}, &S::mkvVideoCodec),
+     Codecs({Codec::Aac, Codec::Opus, Codec::Copy}, &S::mkvAudioCodec), Stored(kHdResolutions, &S::hdResolution),
+     Stored(kHdFrameRates, &S::hdFrameRate), kNoAspect, "matroska", false},
+    {FORMAT_WEBM, "WebM Format (*.webm)", "webm", "webm", FormatGroup::Hd, EncoderBlock::ConstantQuality, nullptr,
+     &S::webmQuality, Codecs({Codec::Vp9, Codec::Av1}, &S::webmVideoCodec), Codecs({Codec::Opus}, nullptr),
+     Stored(kHdResolutions, &S::hdResolution), Stored(kHdFrameRates, &S::hdFrameRate), kNoAspect, "webm", false},
 };
 static_assert(std::size(kFormats) == kFormatCount, "one description per OutputFormat");
 
@@ -177,6 +218,53 @@ bool IsDiscFormat(int format) {
 bool IsWindowsMedia(int format) {
     return InGroup(format, FormatGroup::WindowsMedia);
 }
+bool IsHdFormat(int format) {
+    return InGroup(format, FormatGroup::Hd);
+}
+
+const std::vector<ConstantQualityStep>& ConstantQualityLadder() {
+    return kConstantQualityLadder;
+}
+
+const char* CodecText(Codec codec) {
+    switch (codec) {
+    case Codec::H264:
+        return "H.264";
+    case Codec::H265:
+        return "H.265 (HEVC)";
+    case Codec::Vp9:
+        return "VP9";
+    case Codec::Av1:
+        return "AV1";
+    case Codec::Aac:
+        return "AAC";
+    case Codec::Opus:
+        return "Opus";
+    case Codec::Copy:
+        return "Copy (no re-encoding)";
+    }
+    return "";
+}
+
+std::optional<Codec> ChosenCodec(const ConversionSettings& settings, SettingKind kind) {
+    const FormatDescription* description = DescribeFormat(settings.outputFormat);
+    if (!description || (kind != SettingKind::VideoCodec && kind != SettingKind::AudioCodec))
+        return std::nullopt;
+    const CodecList& list = kind == SettingKind::VideoCodec ? description->video : description->audio;
+    if (list.codecs.empty())
+        return std::nullopt;
+    const std::int32_t position = list.field ? settings.*list.field : 0;
+    const bool inList = position >= 0 && static_cast<std::size_t>(position) < list.codecs.size();
+    return list.codecs[inList ? static_cast<std::size_t>(position) : 0];
+}
+
+bool CopiesVideo(const ConversionSettings& settings) {
+    return ChosenCodec(settings, SettingKind::VideoCodec) == Codec::Copy;
+}
+
+bool CopiesAudio(const ConversionSettings& settings) {
+    return ChosenCodec(settings, SettingKind::AudioCodec) == Codec::Copy;
+}
 
 const std::vector<std::string>& FormatTexts() {
     static const std::vector<std::string> texts = [] {
@@ -207,7 +295,11 @@ ChoiceList GetChoiceList(int format, SettingKind kind) {
     switch (kind) {
     case SettingKind::Quality: {
         std::vector<std::string> texts;
-        for (std::size_t i = 0; i < description->ladder->size(); ++i)
+        if (!description->ladder) {
+            for (const ConstantQualityStep& step : kConstantQualityLadder)
+                texts.emplace_back(step.text);
+        }
+        for (std::size_t i = 0; description->ladder && i < description->ladder->size(); ++i)
             texts.push_back(QualityText(static_cast<int>(i), (*description->ladder)[i]));
         return FieldList(std::move(texts), description->qualityField);
     }
@@ -229,6 +321,17 @@ ChoiceList GetChoiceList(int format, SettingKind kind) {
     return FixedList({});
 }
 
+ChoiceList GetChoiceList(const ConversionSettings& settings, SettingKind kind) {
+    ChoiceList list = GetChoiceList(settings.outputFormat, kind);
+    if ((kind == SettingKind::Resolution || kind == SettingKind::FrameRate) && CopiesVideo(settings)) {
+        // A copied picture keeps its size and timing: the list shows its first entry, "Original".
+        list.binding = Binding::Fixed;
+        list.field = nullptr;
+        list.enabled = false;
+    }
+    return list;
+}
+
 SettingsField BindingField(int format, SettingKind kind) {
     const ChoiceList list = GetChoiceList(format, kind);
     return list.binding == ChoiceList::Binding::Field ? list.field : nullptr;
@@ -244,7 +347,7 @@ std::string FormatVolumeLabel(int volume) {
 
 const std::vector<QualityStep>& QualityLadder(int format) {
     const FormatDescription* description = DescribeFormat(format);
-    return description ? *description->ladder : kNoLadder;
+    return description && description->ladder ? *description->ladder : kNoLadder;
 }
 
 std::string QualityText(int position, const QualityStep& step) {

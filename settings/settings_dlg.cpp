@@ -125,6 +125,14 @@ void CSettingsDlg::FillFormatLists() {
     FillResolution();
     FillFrameRate();
     FillAspect();
+    ShowCopyState();
+}
+
+// A copied stream takes no settings: the letter box goes with the video, the volume with the audio.
+void CSettingsDlg::ShowCopyState() {
+    m_letterbox->setEnabled(!CopiesVideo(m_edit));
+    m_volume->setEnabled(!CopiesAudio(m_edit));
+    m_volumeLabel->setEnabled(!CopiesAudio(m_edit));
 }
 
 void CSettingsDlg::OnInitDialog() {
@@ -141,28 +149,28 @@ void CSettingsDlg::accept() {
 }
 
 void CSettingsDlg::FillQuality() {
-    ShowChoiceList(m_quality, GetChoiceList(m_edit.outputFormat, SettingKind::Quality), m_edit);
+    ShowChoiceList(m_quality, GetChoiceList(m_edit, SettingKind::Quality), m_edit);
 }
 
 void CSettingsDlg::FillCodecs() {
-    ShowChoiceList(m_videoCodec, GetChoiceList(m_edit.outputFormat, SettingKind::VideoCodec), m_edit);
-    ShowChoiceList(m_audioCodec, GetChoiceList(m_edit.outputFormat, SettingKind::AudioCodec), m_edit);
+    ShowChoiceList(m_videoCodec, GetChoiceList(m_edit, SettingKind::VideoCodec), m_edit);
+    ShowChoiceList(m_audioCodec, GetChoiceList(m_edit, SettingKind::AudioCodec), m_edit);
 }
 
 void CSettingsDlg::FillTvMode() {
-    ShowChoiceList(m_tvMode, GetChoiceList(m_edit.outputFormat, SettingKind::TvMode), m_edit);
+    ShowChoiceList(m_tvMode, GetChoiceList(m_edit, SettingKind::TvMode), m_edit);
 }
 
 void CSettingsDlg::FillResolution() {
-    ShowChoiceList(m_resolution, GetChoiceList(m_edit.outputFormat, SettingKind::Resolution), m_edit);
+    ShowChoiceList(m_resolution, GetChoiceList(m_edit, SettingKind::Resolution), m_edit);
 }
 
 void CSettingsDlg::FillFrameRate() {
-    ShowChoiceList(m_frameRate, GetChoiceList(m_edit.outputFormat, SettingKind::FrameRate), m_edit);
+    ShowChoiceList(m_frameRate, GetChoiceList(m_edit, SettingKind::FrameRate), m_edit);
 }
 
 void CSettingsDlg::FillAspect() {
-    ShowChoiceList(m_aspect, GetChoiceList(m_edit.outputFormat, SettingKind::Aspect), m_edit);
+    ShowChoiceList(m_aspect, GetChoiceList(m_edit, SettingKind::Aspect), m_edit);
 }
 
 void CSettingsDlg::InitVolume() {
@@ -190,6 +198,12 @@ void CSettingsDlg::OnTvModePicked(int position) {
 void CSettingsDlg::StorePick(SettingKind kind, int position) {
     if (SettingsField field = BindingField(m_edit.outputFormat, kind))
         m_edit.*field = position;
+    if (kind == SettingKind::VideoCodec || kind == SettingKind::AudioCodec) {
+        // Choosing or leaving "Copy (no re-encoding)" greys out or brings back what a copy can't change.
+        FillResolution();
+        FillFrameRate();
+        ShowCopyState();
+    }
 }
 
 void CSettingsDlg::OnVolumeMoved(int position) {

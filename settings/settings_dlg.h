@@ -53,6 +53,7 @@ private:
     void FillFrameRate();
     void FillAspect();
     void InitVolume();
+    void ShowCopyState();
 
     void OnFormatPicked(int position);
     void OnTvModePicked(int position);
