@@ -73,6 +73,9 @@ public:
     // A command of the window menu; the low four bits of `id` are ignored, as window menus do.
     void OnSysCommand(int id);
 
+    // The open-file dialog's filters ("Import video files"), in Qt's ";;" notation.
+    static QString VideoFileFilter();
+
     const std::string& outputFolder() const { return m_outputFolder; }
     CProgressDlg* progressWindow() const { return m_progressWindow; }
     CVideoFileList* fileList() const { return m_fileList; }

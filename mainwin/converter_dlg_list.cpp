@@ -24,9 +24,12 @@ const char* const kVideoFilter =
     "All files (*)";
 } // namespace
 
+QString CConverterDlg::VideoFileFilter() {
+    return QString::fromLatin1(kVideoFilter);
+}
+
 void CConverterDlg::OnAddFiles() {
-    const QStringList files =
-        m_prompts.OpenFileNames(this, QStringLiteral("Import video files"), QString::fromLatin1(kVideoFilter));
+    const QStringList files = m_prompts.OpenFileNames(this, QStringLiteral("Import video files"), VideoFileFilter());
     if (!files.isEmpty())
         AddFiles(files);
 }
