@@ -23,8 +23,6 @@ struct SourceInfo {
 // One stream of an input as the demuxer describes it; 0 (or an invalid ratio) where it gives no value.
 struct StreamFacts {
     bool video = false;
-    bool audio = false;
-    std::string codec; // FFmpeg's codec name ("h264", "mpeg2video", "mp2"); "" when not read
     int width = 0;
     int height = 0;
     Ratio averageRate{0, 1}; // the rate a player shows
@@ -32,6 +30,8 @@ struct StreamFacts {
     double duration = 0;     // seconds
     Ratio sampleAspect{0, 1};
     int rotation = 0; // as in SourceInfo
+    bool audio = false;
+    std::string codec{}; // FFmpeg's codec name ("h264", "mpeg2video", "mp2"); "" when not read
 };
 
 // Everything the probe looks at: the container's playing time and its streams in file order.

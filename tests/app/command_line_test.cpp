@@ -22,7 +22,7 @@ TEST(CommandLine, ParsesOrRefusesEachLine) {
         {{"--convert"}, M::Convert, {}, "needs at least one file"},
         {{"--convert", "--bogus", "a.avi"}, M::Convert, {}, "unknown option \"--bogus\""},
         {{"--convert", "a.avi", "--format"}, M::Convert, {"a.avi"}, "--format needs a value"},
-        {{"--convert", "--format", "mkv", "a.avi"}, M::Convert, {}, "unknown format \"mkv\""},
+        {{"--convert", "--format", "mov", "a.avi"}, M::Convert, {}, "unknown format \"mov\""},
         {{"--convert", "--set", "Volume", "a.avi"}, M::Convert, {}, "--set takes KEY=VALUE"},
         {{"--convert", "--set", "Loudness=3", "a.avi"}, M::Convert, {}, "unknown setting \"Loudness\""},
         {{"--convert", "--set", "Volume=loud", "a.avi"}, M::Convert, {}, "whole number, not \"loud\""},

@@ -14,7 +14,7 @@ import time
 
 sys.dont_write_bytecode = True
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
-from clips import check, finish, make_clip, probe  # noqa: E402
+from clips import check, ffmpeg, finish, make_clip, probe  # noqa: E402
 
 BUILD, AREA = sys.argv[1:3]
 
@@ -54,6 +54,14 @@ def area_refuse(tmp, prefix, env):
     check("broken.avi" in r.stderr and "not a media file" in r.stderr, "the failure is named: " + r.stderr)
     check('say "hi".avi' in r.stderr, "the hostile name is refused with a message: " + r.stderr)
     check(sorted(os.listdir(os.path.join(tmp, "out"))) == ["a.avi", "c.avi"], "the others are converted")
+
+    # A stream MP4 can't hold, to be copied: refused before its conversion starts, with the codec to choose.
+    ffmpeg("-i", "file:" + os.path.join(tmp, "a.avi"), "-c:v", "mpeg2video", "-c:a", "mp2", "file:" + os.path.join(tmp, "old.mpg"))
+    r = run(prefix, ["--convert", "--format", "mp4", "--set", "MP4 video codec=2", "--output", "mp4", "old.mpg", "c.avi"],
+            tmp, env)
+    check(r.returncode == 1 and "old.mpg: its video is MPEG-2, which MP4 can't hold; choose H.264" in r.stderr,
+          "MPEG-2 copied into MP4: %d %s" % (r.returncode, r.stderr))
+    check(os.listdir(os.path.join(tmp, "mp4")) == ["c.mp4"], "only c.avi's video is copied: %s" % os.listdir(tmp))
 
     r = run(prefix, ["--convert", "--set", "Volume=loud", "--output", "never", "a.avi"], tmp, env)
     check(r.returncode == 2 and "whole number" in r.stderr and not os.path.exists(os.path.join(tmp, "never")),

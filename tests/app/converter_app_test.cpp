@@ -47,10 +47,10 @@ private slots:
         const QString home = QString::fromStdString(f->program.path().string());
         QCOMPARE(folder, home + "/output video/");
         QVERIFY(f->prompts.shown.isEmpty());
-        // The settings' own tests pin the whole text; here that all 25 keys are written, in their section.
+        // The settings' own tests pin the whole text; here that all 35 keys are written, in their section.
         const QString saved = QString::fromStdString(ReadFile(OptionIni()));
         QVERIFY2(saved.startsWith("[Destinate]\nLetterbox=1\nTemporary folder=" + home + "/output video/\n") &&
-                     saved.endsWith("\nVolume=20\n") && saved.count('\n') == 26,
+                     saved.endsWith("\nHD frame rate=0\n") && saved.count('\n') == 36,
                  qPrintable(saved));
     }
 
@@ -79,7 +79,7 @@ private slots:
         QCOMPARE(formatSeen, readOnlyProgram ? 7 : 12);
         QVERIFY(f->prompts.shown.isEmpty());
         const QString saved = QString::fromStdString(ReadFile(readOnlyProgram ? config : OptionIni()));
-        QVERIFY2(saved.contains("TV mode=1\n") && saved.count('\n') == (readOnlyProgram ? 1 + 25 : 6 + 23),
+        QVERIFY2(saved.contains("TV mode=1\n") && saved.count('\n') == (readOnlyProgram ? 1 + 35 : 6 + 33),
                  qPrintable(saved));
         if (readOnlyProgram)
             QCOMPARE(ReadFile(OptionIni()), mine);

@@ -6,16 +6,19 @@
 #include <QtTest>
 
 #include "controls/prompts.h"
+#include "mainwin/converter_dlg.h"
 #include "support/temp_dir.h"
 
-// The real open-file dialog, as the list's Add uses it.
+// The real open-file dialog with the main window's filters, as the list's Add uses it.
 class PromptsTest : public QObject {
     Q_OBJECT
 private slots:
-    // Several files at once, the video patterns matching in any letter case.
+    // Several files at once, today's video files too, the patterns matching in any letter case; the last entry shows
+    // every file.
     void severalVideoFilesInAnyLetterCase() {
         TempDir tmp;
-        for (const char* name : {"MOVIE.AVI", "clip.avi", "Song.Mpg", "notes.txt", "show.Wmv"})
+        for (const char* name :
+             {"MOVIE.AVI", "clip.avi", "Song.Mpg", "notes.txt", "show.Wmv", "phone.MP4", "cam.mts", "ad.webm"})
             WriteFile(tmp.file(name), "x");
         const QString dir = QString::fromStdString(tmp.path().string());
 
@@ -30,16 +33,18 @@ private slots:
             dialog->setDirectory(dir);
             auto* view = dialog->findChild<QAbstractItemView*>("listView");
             QVERIFY(view);
-            QTRY_COMPARE(view->model()->rowCount(view->rootIndex()), 4);
+            dialog->selectNameFilter(dialog->nameFilters().last());
+            QTRY_COMPARE(view->model()->rowCount(view->rootIndex()), 8);
+            dialog->selectNameFilter(dialog->nameFilters().first());
+            QTRY_COMPARE(view->model()->rowCount(view->rootIndex()), 7);
             QTest::keyClick(view, Qt::Key_A, Qt::ControlModifier); // every file, as a user picking several does
             QMetaObject::invokeMethod(dialog, "accept");
         });
         QtPrompts prompts("quor-zodi-converter");
-        QStringList picked =
-            prompts.OpenFileNames(nullptr, "Import video files",
-                                  "All support files (*.zodi *.avi *.div *.xvid *.mpeg *.mpg *.wmv *.asf *.asx)");
+        QStringList picked = prompts.OpenFileNames(nullptr, "Import video files", CConverterDlg::VideoFileFilter());
         picked.sort();
-        QCOMPARE(picked, (QStringList{dir + "/MOVIE.AVI", dir + "/Song.Mpg", dir + "/clip.avi", dir + "/show.Wmv"}));
+        QCOMPARE(picked, (QStringList{dir + "/MOVIE.AVI", dir + "/Song.Mpg", dir + "/ad.webm", dir + "/cam.mts",
+                                      dir + "/clip.avi", dir + "/phone.MP4", dir + "/show.Wmv"}));
     }
 };
 

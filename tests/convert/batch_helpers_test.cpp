@@ -37,6 +37,7 @@ TEST(MakeOutputPath, NamesOnARealFolder) {
         {folder, "/a.b/fresh", FORMAT_DVD, folder + "/fresh.vob"},
         {folder + "/x.y", "/in/fresh", FORMAT_XVID, folder + "/x.y/fresh.avi"},
         {folder, "/in/clip.mpg", FORMAT_SVCD, folder + "/clip.mpeg"},
+        {folder, "/in/clip.mov", FORMAT_WEBM, folder + "/clip.webm"},
         {folder, "/in/clip.mpg", kFormatCount, folder + "/clip.avi"}, // no such format
     };
     for (const Case& c : cases)

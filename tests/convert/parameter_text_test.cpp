@@ -1,5 +1,7 @@
 #include "convert/parameter_text.h"
 
+#include <set>
+
 #include <gtest/gtest.h>
 
 #include "settings/conversion_settings.h"
@@ -37,6 +39,9 @@ TEST(ParameterText, EveryFormat) {
     const std::string mpg = " -of lavf -lavfopts format=mpg:i_certify_that_my_video_stream_does_not_use_b_frames";
     const std::string windowsMedia = " -of lavf -lavfopts i_certify_that_my_video_stream_does_not_use_b_frames:format=";
     const std::string windowsMediaTail = " -sws 2 -af volume=+0db:0:channels=2 -srate 44100 -ofps 1000.000000";
+    const std::string aac = "-lavcopts acodec=aac:abitrate=160", x264 = " -x264encopts crf=23:preset=medium";
+    const std::string hd = " -af volume=+0db:0 -channels 6",
+                      mp4 = " -of lavf -lavfopts format=mp4:o=movflags=+faststart";
     struct Row {
         const char* name;
         const char* settings; // option.ini lines
@@ -95,7 +100,28 @@ TEST(ParameterText, EveryFormat) {
         {"asf", "Output format=9\nASF video codec=1\nASF audio codec=0",
          " -oac lavc -ovc lavc -lavcopts vcodec=msmpeg4v2:acodec=wmav1:vqscale=16:abitrate=128:autoaspect=1" +
              windowsMedia + "asf" + windowsMediaTail},
-        {"no such format", "Output format=10", " -ofps 1000.000000"},
+        // MP4, MKV and WebM: a CRF per codec from the step, the source's channels up to 5.1, no -ofps under "Original".
+        {"mp4: h.264 + aac, the index first", "Output format=10", " -oac lavc -ovc x264 " + aac + x264 + hd + mp4},
+        {"mp4, positions outside the lists: the first codecs, the default step, the source's size and rate",
+         "Output format=10\nMP4 video codec=7\nMP4 audio codec=-1\nMP4 quality=9\nHD frame rate=20\nHD resolution=-2",
+         " -oac lavc -ovc x264 " + aac + x264 + hd + mp4},
+        {"mkv: h.265 + opus at the best step, 59.94 fps exact",
+         "Output format=11\nMKV video codec=1\nMKV audio codec=1\nMKV quality=5\nHD frame rate=7",
+         " -oac lavc -ovc lavc -lavcopts vcodec=libx265:o=crf=17,preset=medium:acodec=libopus:abitrate=192" + hd +
+             " -of lavf -lavfopts format=matroska -ofps 60000/1001"},
+        {"webm: av1 at the smallest step", "Output format=12\nWebM video codec=1\nWebM quality=0\nVolume=12",
+         " -oac lavc -ovc lavc -lavcopts vcodec=libsvtav1:o=crf=52,preset=10:acodec=libopus:abitrate=64 -af "
+         "volume=-8db:0 -channels 6 -of lavf -lavfopts format=webm"},
+        {"webm: vp9, 1280 x 720 at 25 fps", "Output format=12\nHD resolution=3\nHD frame rate=3",
+         " -oac lavc -ovc lavc -lavcopts vcodec=libvpx-vp9:o=crf=33,row-mt=1,cpu-used=4:acodec=libopus:abitrate=128" +
+             hd + " -of lavf -lavfopts format=webm -ofps 25.000000 -vf scale=1280:720,harddup"},
+        {"mp4 copies both: no size, rate or volume",
+         "Output format=10\nMP4 video codec=2\nMP4 audio codec=1\nHD resolution=3\nHD frame rate=3\nVolume=30",
+         " -oac copy -ovc copy" + mp4},
+        {"mkv copies the video, converts the sound",
+         "Output format=11\nMKV video codec=3\nHD resolution=3\nHD frame rate=3",
+         " -oac lavc -ovc copy " + aac + hd + " -of lavf -lavfopts format=matroska"},
+        {"no such format", "Output format=13", " -ofps 1000.000000"},
     };
     for (const Row& row : rows)
         EXPECT_EQ(Convert(Settings(row.settings)), kHead + row.text + kTail) << row.name;
@@ -141,6 +167,7 @@ TEST(ParameterText, FrameRateOption) {
         {FORMAT_DVD, 2, 30, "25.000000"},
         {FORMAT_ASF, 3, 30, "1000.000000"},
         {-1, 0, 30, "1000.000000"},
+        {FORMAT_AVI, 0, 59.94, "59.940000"}, // 59.94 goes out as 60000/1001 only in MP4, MKV and WebM
     };
     for (const Row& row : rows) {
         ConversionSettings s = Settings();
@@ -151,6 +178,21 @@ TEST(ParameterText, FrameRateOption) {
         EXPECT_EQ(ofps < args.end() - 1 ? ofps[1] : "none", row.ofps)
             << "format " << row.format << ", choice " << row.choice << ", source " << row.source;
     }
+}
+
+// Adding a format is adding one description: each entry has its text, extension, unique command-line name and quality
+// list, and writes a block that names its container.
+TEST(ParameterText, EveryFormatIsDescribedWhole) {
+    std::set<std::string> names;
+    for (int format = 0; format < kFormatCount; ++format) {
+        const FormatDescription* d = DescribeFormat(format);
+        ASSERT_TRUE(d && d->format == format) << format;
+        EXPECT_TRUE(*d->text && *d->extension && names.insert(d->commandName).second) << format;
+        EXPECT_FALSE(GetChoiceList(format, SettingKind::Quality).texts.empty()) << format;
+        const std::string text = Convert(Settings("Output format=" + std::to_string(format)));
+        EXPECT_NE(text.find(" -of "), std::string::npos) << format << ": " << text;
+    }
+    EXPECT_EQ(DescribeFormat(kFormatCount), nullptr);
 }
 
 // AVI resolution 19 is 720 x 576, 17 is 640 x 480, 0 the source's own size; the letter-box room decides the side

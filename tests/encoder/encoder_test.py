@@ -2,7 +2,7 @@
 """The real zezozov with the real ffmpeg, on clips generated here: every output format, the probe's reports and the
 shapes it reports, a stop on request, and file names that look like options or protocols.
 
-    encoder_test.py ZEZOZOV PARAMETER_TEXT_TOOL {formats|probe|stop|names}
+    encoder_test.py ZEZOZOV PARAMETER_TEXT_TOOL {formats|hd|probe|stop|names}
 
 Every parameter text comes from the converter's own builder (the qzc-parameter-text tool), with the settings
 given by their option.ini keys.
@@ -18,10 +18,10 @@ sys.dont_write_bytecode = True
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
 from clips import check, ffmpeg, finish, make_clip, probe  # noqa: E402
 
-AVI, MPEG1, MPEG2, ZODI, XVID, VCD, SVCD, DVD, WMV, ASF = range(10)
-NAMES = "AVI MPEG1 MPEG2 ZODI XVID VCD SVCD DVD WMV ASF".split()
-EXTENSION = "avi mpeg mpeg avi avi mpeg mpeg vob wmv asf".split()
-CONTAINER = "avi mpeg mpeg avi avi mpeg mpeg mpeg asf asf".split()
+AVI, MPEG1, MPEG2, ZODI, XVID, VCD, SVCD, DVD, WMV, ASF, MP4, MKV, WEBM = range(13)
+NAMES = "AVI MPEG1 MPEG2 ZODI XVID VCD SVCD DVD WMV ASF MP4 MKV WebM".split()
+EXTENSION = "avi mpeg mpeg avi avi mpeg mpeg vob wmv asf mp4 mkv webm".split()
+CONTAINER = "avi mpeg mpeg avi avi mpeg mpeg mpeg asf asf mov,mp4,m4a,3gp,3g2,mj2 matroska,webm matroska,webm".split()
 SECTOR = {VCD: 2324, SVCD: 2324, DVD: 2048}  # the disc muxers write whole sectors
 ZEZOZOV, TOOL = (os.path.abspath(p) for p in sys.argv[1:3])
 
@@ -64,6 +64,7 @@ CLIPS = {
     "wide": ("720x576", "25", (2, 48000), "64/45"),  # anamorphic 16:9
     "odd": ("175x143", "25", (2, 44100), None),  # an odd size kept as it is
     "phone": ("360x640", "25", None, None),  # as shown: see make_phone_clip
+    "surround": ("160x96", "24", (6, 48000), None),  # 5.1
 }
 
 # One row per conversion: clip, format, settings (option.ini keys), then what ffprobe must read back: video codec,
@@ -118,11 +119,25 @@ CASES = [
 ]
 
 
-def test_formats(work):
+# MP4, MKV and WebM: every new codec at the default step, looking like the source (ssim: SSIM of at least 0.95, and a
+# full decode without an error), 5.1 and mono kept; MP4 with its index before the media data (index).
+HD_CASES = [
+    ("pal", MP4, {}, "h264 320x240 25/1 aac/2/44100 ssim index"),
+    ("surround", MP4, {}, "h264 160x96 24/1 aac/6/48000"),
+    ("surround", MKV, {"MKV video codec": 1, "MKV audio codec": 1}, "hevc 160x96 24/1 opus/6/48000 ssim"),
+    ("pal", MKV, {"MKV video codec": 2}, "av1 320x240 25/1 aac/2/44100 ssim"),
+    ("pal", WEBM, {}, "vp9 320x240 25/1 opus/2/48000 ssim"),
+    ("pal", WEBM, {"WebM video codec": 1}, "av1 320x240 25/1 opus/2/48000 ssim"),
+    ("film", MKV, {"HD resolution": 1, "HD frame rate": 3, "Letterbox": 0}, "h264 640x360 25/1 aac/1/48000"),
+]
+
+
+def test_formats(work, cases=CASES):
     src = {name: os.path.join(work, name + (".mp4" if name == "phone" else ".avi")) for name in CLIPS}
-    for name, (size, rate, audio, sar) in CLIPS.items():
+    for name in {case[0] for case in cases}:
+        size, rate, audio, sar = CLIPS[name]
         make_phone_clip(src[name]) if name == "phone" else make_clip(src[name], size, rate, audio=audio, sar=sar)
-    for i, (clip, fmt, settings, spec) in enumerate(CASES):
+    for i, (clip, fmt, settings, spec) in enumerate(cases):
         label = "case %d (%s from %s)" % (i, NAMES[fmt], clip)
         vcodec, size, rate, audio, *more = spec.split()
         more = dict(m.partition("=")[::2] for m in more)
@@ -164,8 +179,52 @@ def test_formats(work):
             column = luma[box[2] + box[0] // 2::v["width"]]
             top, bottom = column[box[3] + 20], column[box[3] + box[1] - 20]
             check(top > 200 and 90 < bottom < 170, "%s: not upright (top %d, bottom %d)" % (label, top, bottom))
+        if "ssim" in more:  # frame n against frame n, whatever timestamps each container rounded to
+            log = subprocess.run(["ffmpeg", "-i", "file:" + out, "-i", "file:" + src[clip], "-lavfi", "[0:v]settb=1/1000,"
+                                  "setpts=N[a];[1:v]settb=1/1000,setpts=N[b];[a][b]ssim", "-f", "null", "-"],
+                                 capture_output=True, text=True).stderr
+            ssim = float(log.rsplit("All:", 1)[1].split()[0]) if "All:" in log else 0
+            errors = [line for line in log.splitlines() if "rror" in line]
+            check(ssim >= 0.95 and not errors, "%s: SSIM %.4f, %r" % (label, ssim, errors))
+        if "index" in more:
+            data = open(out, "rb").read()
+            check(0 < data.find(b"moov") < data.find(b"mdat"), label + ": the index is not first")
         check(not [f for f in os.listdir(work) if "zezozov-part" in f], "%s: a temporary file was left" % label)
         print("ok: " + label, flush=True)
+    return src
+
+
+def test_hd(work):
+    src = test_formats(work, HD_CASES)
+    out = lambda case: os.path.join(work, "out%d.%s" % (case, EXTENSION[HD_CASES[case][1]]))
+    convert = lambda inp, path, settings: run(encoder_args(inp, path, settings, size="320x240"), reply=None)
+    # Files grow with the step, for H.264 and for VP9 (step 3 is the default, converted above).
+    for fmt, key, default_case in ((MP4, "MP4 quality", 0), (WEBM, "WebM quality", 4)):
+        sizes = []
+        for step in (0, 5):
+            path = os.path.join(work, "step%d.%s" % (step, EXTENSION[fmt]))
+            status, _, err = convert(src["pal"], path, {"Output format": fmt, key: step})
+            sizes.append(os.path.getsize(path) if check(status == 0, "step %d: %s" % (step, err)) else 0)
+        sizes.insert(1, os.path.getsize(out(default_case)) if os.path.exists(out(default_case)) else 0)
+        check(0 < sizes[0] < sizes[1] < sizes[2], "%s sizes at steps 0, 3, 5: %r" % (NAMES[fmt], sizes))
+    # A copy takes the source's packets unchanged: H.264 and AAC from MP4 into MKV.
+    status, _, err = convert(out(0), os.path.join(work, "copy.mkv"), {"Output format": MKV, "MKV video codec": 3,
+                                                                      "MKV audio codec": 2})
+    if check(status == 0, "copy into MKV: exit %d: %s" % (status, err)):
+        for stream in "va":
+            # framemd5's lines: stream, dts, pts, duration, size, hash; the containers' timing differs, the data not
+            source, copy = ([line.split(",")[5] for line in subprocess.run(
+                ["ffmpeg", "-v", "error", "-i", "file:" + path, "-map", "0:" + stream, "-c", "copy", "-f", "framemd5",
+                 "-"], capture_output=True, text=True, check=True).stdout.splitlines() if line[0] != "#"]
+                for path in (out(0), os.path.join(work, "copy.mkv")))
+            check(source and source == copy, "copy into MKV: the %s packets differ" % stream)
+    # A stream the container can't hold is refused before anything is written.
+    ffmpeg("-i", "file:" + src["pal"], "-c:v", "mpeg2video", "-c:a", "mp2", "file:" + os.path.join(work, "old.mpg"))
+    before = sorted(os.listdir(work))
+    status, _, err = convert(os.path.join(work, "old.mpg"), os.path.join(work, "old.mp4"),
+                             {"Output format": MP4, "MP4 video codec": 2})
+    check(status == 7 and err.strip().endswith("its video is MPEG-2, which MP4 can't hold; choose H.264") and
+          sorted(os.listdir(work)) == before, "MPEG-2 copied into MP4: exit %d: %r" % (status, err))
 
 
 # --- probe ----------------------------------------------------------------------------------------------------
@@ -298,5 +357,6 @@ def test_names(work):
 
 if __name__ == "__main__":
     with tempfile.TemporaryDirectory(prefix="zezozov-test-") as work:
-        {"formats": test_formats, "probe": test_probe, "stop": test_stop, "names": test_names}[sys.argv[3]](work)
+        {"formats": test_formats, "hd": test_hd, "probe": test_probe, "stop": test_stop,
+         "names": test_names}[sys.argv[3]](work)
     finish()

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include "encoder/copy_check.h"
 #include "encoder/option_parser.h"
 
 using namespace zezozov;
@@ -135,6 +136,27 @@ TEST(FfmpegCommand, OptionMapping) {
          "h=min(480\\,max(2\\,2*round((640/dar)/2))):flags=bicubic,setsar=1,pad=640:480:(ow-iw)/2:(oh-ih)/2"},
         // Without -oac there is no audio at all.
         {"-ovc lavc", "-c:v mpeg4", {"-c:a"}},
+        // Constant quality: the CRF and speed of each encoder; AAC and Opus keep up to 5.1 of the source's channels.
+        {"-oac lavc -ovc x264 -lavcopts acodec=aac:abitrate=160 -x264encopts crf=23:preset=medium -af volume=+0db:0 "
+         "-channels 6 -of lavf -lavfopts format=mp4:o=movflags=+faststart",
+         "-c:v libx264 -crf 23 -preset medium -c:a aac -b:a 160000 -af aformat=channel_layouts=mono|stereo|3.0|5.0|5.1 "
+         "-f mp4 -movflags +faststart -pix_fmt yuv420p",
+         {"-b:v", "-ac", "-tag:v", "-fflags"}},
+        {"-oac lavc -ovc lavc -lavcopts vcodec=libx265:o=crf=25,preset=medium:acodec=libopus:abitrate=128 "
+         "-af volume=-8db:0 -channels 2 -of lavf -lavfopts format=mp4",
+         "-c:v libx265 -crf 25 -preset medium -x265-params log-level=error -tag:v hvc1 "
+         "-af volume=-8dB,aformat=channel_layouts=mono|stereo",
+         {"-movflags"}},
+        {"-ovc lavc -lavcopts vcodec=libvpx-vp9:o=crf=33,row-mt=1,cpu-used=4 -of lavf -lavfopts format=webm",
+         "-c:v libvpx-vp9 -crf 33 -b:v 0 -row-mt 1 -cpu-used 4 -f webm",
+         {"-tag:v", "-preset"}},
+        {"-ovc lavc -lavcopts vcodec=libsvtav1:o=crf=33,preset=10 -of lavf -lavfopts format=matroska",
+         "-c:v libsvtav1 -crf 33 -preset 10 -f matroska",
+         {"-b:v"}},
+        // Copies: the source's packets, with a time on each, and nothing that would touch them.
+        {"-oac copy -ovc copy -of lavf -lavfopts format=matroska",
+         "-fflags +genpts -c:v copy -c:a copy",
+         {"-vf", "-pix_fmt", "-af", "-r", "-ac", "-crf"}},
     };
     for (const auto& c : cases) {
         auto args = Command(std::string("in -o out ") + c.options + " 0 0");
@@ -193,8 +215,24 @@ TEST(OptionParser, Refusals) {
         {"in out -ovc lavc 0 0", "expected"},
         {"in -o out 0", "expected"},
         {"in -o out -oac pcm 0 0", "-oac: unsupported audio codec family 'pcm'"},
-        {"in -o out -ovc x264 0 0", "-ovc: unsupported"},
+        {"in -o out -ovc theora 0 0", "-ovc: unsupported"},
         {"in -o out -lavcopts vcodec=h264 0 0", "unsupported vcodec 'h264'"},
+        // Encoder and muxer settings: only those the converter writes, so that none that writes files gets through.
+        {"in -o out -ovc lavc -lavcopts vcodec=mpeg4:o=crf=20 0 0", "o= is only read for"},
+        {"in -o out -ovc lavc -lavcopts vcodec=libx265:o=x265-params=csv=/tmp/x 0 0", "o=x265-params=csv=/tmp/x"},
+        {"in -o out -ovc lavc -lavcopts vcodec=libsvtav1:o=preset=medium 0 0", "o=preset=medium is not read"},
+        {"in -o out -ovc lavc -lavcopts vcodec=libvpx-vp9:o=crf=64 0 0", "o=crf=64 is not read"},
+        {"in -o out -ovc x264 -x264encopts crf=52 0 0", "crf needs a number from 0 to 51"},
+        {"in -o out -ovc x264 -x264encopts preset=ludicrous 0 0", "not an x264 preset"},
+        {"in -o out -ovc x264 -x264encopts pass=2 0 0", "-x264encopts: unknown sub-option 'pass'"},
+        {"in -o out -channels 7 0 0", "-channels: not a channel count"},
+        {"in -o out -of lavf -lavfopts format=avi:o=movflags=+faststart 0 0", "for format=mp4 only"},
+        {"in -o out -lavfopts format=mp4:o=movflags=+frag_keyframe 0 0", "o=movflags=+frag_keyframe is not read"},
+        // A stream copied as it is can't be filtered or retimed.
+        {"in -o out -ovc copy -vf scale=640:360 0 0", "-ovc: copy takes the video as it is"},
+        {"in -o out -ovc copy -ofps 25 0 0", "-ovc: copy takes the video as it is"},
+        {"in -o out -ovc lavc -oac copy -af volume=+0db:0 0 0", "-oac: copy takes the audio as it is"},
+        {"in -o out -ovc lavc -oac copy -channels 6 0 0", "-oac: copy takes the audio as it is"},
         {"in -o out -lavcopts vbitrate=fast 0 0", "vbitrate needs a number"},
         {"in -o out -lavcopts trell 0 0", "-lavcopts: unknown sub-option 'trell'"},
         {"in -o out -lavcopts aspect=wide 0 0", "not an aspect"},
@@ -242,4 +280,35 @@ TEST(OptionParser, Refusals) {
     ASSERT_TRUE(edge.ok()) << edge.error;
     EXPECT_EQ(edge.job.endSeconds, 3.6e9);
     EXPECT_EQ(edge.job.audio.bitrate, 640000);
+}
+
+// Which copied stream a container refuses, and the reason the user reads. MP4 goes by what players take from it; the
+// other containers by their muxer (here a stand-in that refuses one codec, and must be asked under the right name).
+TEST(CopyCheck, RefusesWhatTheContainerCantHold) {
+    const std::tuple<const char*, const char*, const char*, const char*, const char*> cases[] = {
+        // parameter text (after "in -o out"), the source's video and audio ("" for none), the muxer's refusal, reason
+        {"-ovc copy -oac lavc -lavcopts acodec=aac -of lavf -lavfopts format=mp4", "mpeg2video", "mp2", "",
+         "its video is MPEG-2, which MP4 can't hold; choose H.264"},
+        {"-ovc copy -oac copy -of lavf -lavfopts format=mp4", "h264", "mp2", "",
+         "its audio is MP2, which MP4 can't hold; choose AAC"},
+        {"-ovc copy -oac copy -of lavf -lavfopts format=mp4", "hevc", "aac", "hevc", ""},
+        {"-ovc x264 -oac copy -of lavf -lavfopts format=mp4", "mpeg2video", "ac3", "", ""},
+        {"-ovc copy -oac copy -of lavf -lavfopts format=matroska", "wmv2", "wmav2", "wmv2",
+         "its video is WMV8, which MKV can't hold; choose H.264"},
+        {"-ovc copy -oac copy -of lavf -lavfopts format=matroska", "mpeg2video", "", "", ""},
+        {"-ovc lavc -lavcopts vcodec=libvpx-vp9 -oac copy -of lavf -lavfopts format=webm", "vp9", "aac", "aac",
+         "its audio is AAC, which WebM can't hold; choose Opus"},
+    };
+    for (const auto& [options, video, audio, refused, reason] : cases) {
+        const ParseResult r = ParseArguments(Args(std::string("in -o out ") + options + " 0 0"));
+        ASSERT_TRUE(r.ok()) << options << ": " << r.error;
+        ProbeFacts source;
+        source.streams = {StreamFacts{.video = true, .codec = video},
+                          StreamFacts{.audio = *audio != 0, .codec = audio}};
+        const auto muxer = [&](const std::string& name, const std::string& codec) {
+            EXPECT_EQ(name, MuxerName(r.job.container)) << options;
+            return codec != refused;
+        };
+        EXPECT_EQ(CopyRefusal(r.job, source, muxer), reason) << options << " of " << video << "/" << audio;
+    }
 }

@@ -200,6 +200,8 @@ private slots:
                              << "DVD aspect ratio=0\nTV mode=1";
         QTest::newRow("AVI") << int(FORMAT_AVI) << "AVI Format (*.avi) | (NTSC) | (16:9   (Wide screen TV)) of 2" << -1
                              << "";
+        QTest::newRow("MP4") << int(FORMAT_MP4) << "MP4 Format (*.mp4) | (NTSC) | (16:9   (Wide screen TV)) of 2" << -1
+                             << "";
     }
     void formatPickRebuildsTheQuickControls() {
         QFETCH(int, format);

@@ -10,8 +10,8 @@
 
 namespace {
 
-// All 25 keys of a first run, in the order they are written.
-TEST(SettingsTest, FirstRunLoadsDefaultsAndSavesAll25Keys) {
+// Every key of a first run, in the order they are written.
+TEST(SettingsTest, FirstRunLoadsDefaultsAndSavesEveryKey) {
     TempDir tmp;
     const std::string home = std::getenv("HOME") ? std::getenv("HOME") : "";
     setenv("HOME", "/home/tester", 1);
@@ -28,13 +28,14 @@ TEST(SettingsTest, FirstRunLoadsDefaultsAndSavesAll25Keys) {
               "SVCD quality=4\nDVD quality=5\nWMV quality=5\nAVI video codec=0\nASF video codec=2\n"
               "AVI audio codec=0\nZodi audio codec=0\nXvid audio codec=0\nDVD audio codec=0\nWMV audio codec=1\n"
               "ASF audio codec=1\nAVI resolution=0\nMPEG resolution=0\nAVI frame rate=0\nMPEG frame rate=0\n"
-              "Volume=20\n");
+              "Volume=20\nMP4 quality=3\nMP4 video codec=0\nMP4 audio codec=0\nMKV quality=3\nMKV video codec=0\n"
+              "MKV audio codec=0\nWebM quality=3\nWebM video codec=0\nHD resolution=0\nHD frame rate=0\n");
 }
 
 TEST(SettingsTest, HandEditedFileLoadsAsAtoiReadsAndKeepsForeignLines) {
     TempDir tmp;
     WriteFile(tmp.file("option.ini"), "; my settings\r\n[General]\r\nVolume=3\r\n\r\n[DESTINATE]\r\n"
-                                      "output format=12\r\nVolume=\r\ntv MODE=  7 frames\r\nAVI quality=-3\r\n"
+                                      "output format=14\r\nVolume=\r\ntv MODE=  7 frames\r\nAVI quality=-3\r\n"
                                       "MPEG1 quality=seven\r\n; remember: PAL\r\ntemporary FOLDER=/data/out/\r\n"
                                       "\r\n[Other]\r\nkey=value\r\n");
     WriteFile(tmp.file("version.ini"), "[general]\nversion=2.5b\n");
@@ -48,8 +49,9 @@ TEST(SettingsTest, HandEditedFileLoadsAsAtoiReadsAndKeepsForeignLines) {
     const std::string saved = ReadFile(tmp.file("option.ini"));
     for (const char* kept :
          {"; my settings\r\n[General]\r\nVolume=3\r\n\r\n[DESTINATE]\r\n", "; remember: PAL\r\n",
-          "\r\n[Other]\r\nkey=value\r\n", "output format=12\r\n", "Volume=0\r\n", "tv MODE=7\r\n",
-          "temporary FOLDER=/data/out/\r\n", "MPEG1 quality=0\r\n", "DVD quality=5\r\n", "AVI quality=-3\r\n"})
+          "\r\n[Other]\r\nkey=value\r\n", "output format=14\r\n", "Volume=0\r\n", "tv MODE=7\r\n",
+          "temporary FOLDER=/data/out/\r\n", "MPEG1 quality=0\r\n", "DVD quality=5\r\n", "AVI quality=-3\r\n",
+          "WebM quality=3\r\n"}) // a file from before gains the new keys, with their defaults
         EXPECT_NE(saved.find(kept), std::string::npos) << "missing: " << kept << "\nin:\n" << saved;
     EXPECT_EQ(LoadSettings(tmp.dir()).settings, loaded.settings) << "a second load reads what was saved";
 }

@@ -54,7 +54,12 @@ private slots:
                                          << " | [] | []";
         QTest::newRow("WMV resolution -1")
             << With(FORMAT_WMV, {{&S::aviResolution, -1}, {&S::wmvAudioCodec, 9}}) << QList<int>{1070, 1069} << " | ";
-        QTest::newRow("format 12") << With(12) << QList<int>{1066, 1067, 1077} << " | [] | []";
+        QTest::newRow("MP4, H.265, 59.94") << With(FORMAT_MP4, {{&S::mp4VideoCodec, 1}, {&S::hdFrameRate, 7}})
+                                           << QList<int>{1066, 1067, 1068, 1069, 1070, 1071, 1077, 1078}
+                                           << "MP4 Format (*.mp4) | 4.Standard (web, laptops and TV) | H.265 (HEVC) | "
+                                              "AAC | Original | 59.94 fps | [None] | [None]";
+        QTest::newRow("WebM") << With(FORMAT_WEBM) << QList<int>{1068, 1069} << "VP9 | [Opus]";
+        QTest::newRow("no such format") << With(kFormatCount) << QList<int>{1066, 1067, 1077} << " | [] | []";
     }
     void opensWithTheStoredChoices() {
         QFETCH(ConversionSettings, stored);
@@ -102,6 +107,9 @@ private slots:
             {FORMAT_ASF, 1067, 8, &S::wmvQuality},        {FORMAT_WMV, 1070, 14, &S::aviResolution},
             {FORMAT_MPEG2, 1070, 13, &S::mpegResolution}, {FORMAT_MPEG1, 1071, 5, &S::mpegFrameRate},
             {FORMAT_MPEG1, 1078, 3, &S::mpegAspectRatio}, {FORMAT_VCD, 1078, 0, &S::dvdAspectRatio},
+            {FORMAT_MP4, 1068, 1, &S::mp4VideoCodec},     {FORMAT_MKV, 1068, 2, &S::mkvVideoCodec},
+            {FORMAT_MKV, 1069, 1, &S::mkvAudioCodec},     {FORMAT_WEBM, 1067, 5, &S::webmQuality},
+            {FORMAT_MP4, 1070, 4, &S::hdResolution},      {FORMAT_WEBM, 1071, 8, &S::hdFrameRate},
         };
         for (const auto& [format, id, position, field] : picks) {
             CSettingsDlg dlg(With(FORMAT_AVI));
@@ -110,6 +118,26 @@ private slots:
             QVERIFY2(dlg.Settings() == With(format, {{field, position}}),
                      qPrintable(QString("%1/%2").arg(format).arg(id)));
         }
+    }
+
+    // "Copy (no re-encoding)" greys out what a copy can't change, and brings back the stored picks when left.
+    void copyGreysOutWhatItCantChange() {
+        CSettingsDlg dlg(With(FORMAT_MP4, {{&S::hdResolution, 3}, {&S::hdFrameRate, 3}}));
+        const std::tuple<int, int, const char*> steps[] = {
+            // list, pick, then resolution | frame rate, letter box and volume enabled
+            {1068, 2, "[Original] | [Original] 0 1"}, {1069, 1, "[Original] | [Original] 0 0"},
+            {1068, 0, "1280 x 720 | 25.0 fps 1 0"},   {1066, FORMAT_MKV, "1280 x 720 | 25.0 fps 1 1"},
+            {1068, 3, "[Original] | [Original] 0 1"}, // MKV's copy is its fourth entry
+        };
+        for (const auto& [id, pick, shown] : steps) {
+            Pick(FindControl<QComboBox>(&dlg, id), pick);
+            QCOMPARE(QString("%1 %2 %3")
+                         .arg(Shown(dlg, {1070, 1071}))
+                         .arg(FindControl<QCheckBox>(&dlg, 1072)->isEnabled())
+                         .arg(FindControl<QSlider>(&dlg, 1073)->isEnabled()),
+                     QString(shown));
+        }
+        QCOMPARE(dlg.Settings().hdResolution, 3);
     }
 
     // A stored volume beyond the slider's ends is labelled where the handle stands, and kept until it is moved.
