@@ -112,8 +112,9 @@ TEST(ParameterText, EveryFormat) {
         {"webm: av1 at the smallest step", "Output format=12\nWebM video codec=1\nWebM quality=0\nVolume=12",
          " -oac lavc -ovc lavc -lavcopts vcodec=libsvtav1:o=crf=52,preset=10:acodec=libopus:abitrate=64 -af "
          "volume=-8db:0 -channels 6 -of lavf -lavfopts format=webm"},
-        {"webm: vp9, 1280 x 720 at 25 fps", "Output format=12\nHD resolution=3\nHD frame rate=3",
-         " -oac lavc -ovc lavc -lavcopts vcodec=libvpx-vp9:o=crf=33,row-mt=1,cpu-used=4:acodec=libopus:abitrate=128" +
+        {"webm: vp9 at the third step, 1280 x 720 at 25 fps",
+         "Output format=12\nWebM quality=2\nHD resolution=3\nHD frame rate=3",
+         " -oac lavc -ovc lavc -lavcopts vcodec=libvpx-vp9:o=crf=41,row-mt=1,cpu-used=4:acodec=libopus:abitrate=96" +
              hd + " -of lavf -lavfopts format=webm -ofps 25.000000 -vf scale=1280:720,harddup"},
         {"mp4 copies both: no size, rate or volume",
          "Output format=10\nMP4 video codec=2\nMP4 audio codec=1\nHD resolution=3\nHD frame rate=3\nVolume=30",
