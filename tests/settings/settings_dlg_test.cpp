@@ -54,10 +54,11 @@ private slots:
                                          << " | [] | []";
         QTest::newRow("WMV resolution -1")
             << With(FORMAT_WMV, {{&S::aviResolution, -1}, {&S::wmvAudioCodec, 9}}) << QList<int>{1070, 1069} << " | ";
-        QTest::newRow("MP4, H.265, 59.94") << With(FORMAT_MP4, {{&S::mp4VideoCodec, 1}, {&S::hdFrameRate, 7}})
-                                           << QList<int>{1066, 1067, 1068, 1069, 1070, 1071, 1077, 1078}
-                                           << "MP4 Format (*.mp4) | 4.Standard (web, laptops and TV) | H.265 (HEVC) | "
-                                              "AAC | Original | 59.94 fps | [None] | [None]";
+        QTest::newRow("MP4, H.265, 59.94")
+            << With(FORMAT_MP4, {{&S::mp4VideoCodec, 1}, {&S::mp4AudioCodec, 1}, {&S::hdFrameRate, 7}})
+            << QList<int>{1066, 1067, 1068, 1069, 1070, 1071, 1077, 1078}
+            << "MP4 Format (*.mp4) | 4.Standard (web, laptops and TV) | H.265 (HEVC) | Copy (no re-encoding) | "
+               "Original | 59.94 fps | [None] | [None]";
         QTest::newRow("WebM") << With(FORMAT_WEBM) << QList<int>{1068, 1069} << "VP9 | [Opus]";
         QTest::newRow("no such format") << With(kFormatCount) << QList<int>{1066, 1067, 1077} << " | [] | []";
     }
