@@ -154,7 +154,8 @@ std::string UsageText(const std::string& program) {
             "                      convert nothing\n"
             "  --help, --version   print this text, or the version, and end\n\n"
             "Exit status: 0 every file converted; 1 one or more files failed or were refused (each is named on\n"
-            "standard error); 2 a usage error, nothing run; 130 stopped with Ctrl-C (the file being converted is\n"
-            "removed, finished ones are kept).\n";
+            "standard error); 2 a usage error, nothing run; 130 stopped with Ctrl-C, 129 when the terminal closes,\n"
+            "143 on SIGTERM (nothing of the file being converted is kept, finished ones are, and the files not\n"
+            "reached are named).\n";
     return text;
 }

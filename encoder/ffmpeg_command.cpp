@@ -138,10 +138,6 @@ void AddDiscLayout(std::vector<std::string>& a, Container container) {
 
 } // namespace
 
-std::string TemporaryOutputPath(const std::string& target) {
-    return PartialOutputPath(target);
-}
-
 std::string MuxerName(Container container) {
     switch (container) {
     case Container::Avi:
@@ -167,7 +163,7 @@ std::string MuxerName(Container container) {
 std::vector<std::string> FfmpegArguments(const EncodeJob& job, const std::string& writePath) {
     std::vector<std::string> a = {
         "ffmpeg", "-nostdin", "-hide_banner",           "-loglevel", "error", "-progress", "pipe:1", "-nostats",
-        "-y",     "-i",       FfmpegPath(job.inputPath)};
+        "-n",     "-i",       FfmpegPath(job.inputPath)};
     // The first audio stream only if there is one: a source without sound still converts.
     const bool audio = !job.audio.encoder.empty();
     a.insert(a.end(), {"-map", "0:v:0"});
