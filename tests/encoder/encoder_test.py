@@ -307,7 +307,7 @@ def test_names(work):
         if status == 0 and after.pop("out.avi", None):
             check(probe(out)[1]["codec_name"] == "mpeg4", "%s: the output does not decode" % case)
         check(after == before, "%s: the folder holds %r, not %r" % (case, after, before))
-        check(open(victim).read() == "the user's", "%s: the file behind the link changed" % case)
+        check(open(victim, "rb").read() == b"the user's", "%s: the file behind the link changed" % case)
 
 if __name__ == "__main__":
     with tempfile.TemporaryDirectory(prefix="zezozov-test-") as work:
