@@ -160,7 +160,7 @@ std::string UsageText(const std::string& program) {
             "  --help, --version   print this text, or the version, and end\n\n"
             "Exit status: 0 every file converted; 1 one or more files failed or were refused (each is named on\n"
             "standard error; a source whose stream can't be copied into the format is refused before it starts);\n"
-            "2 a usage error, nothing run; 130 stopped with Ctrl-C (the file being converted is\n"
-            "removed, finished ones are kept).\n";
+            "2 a usage error, nothing run; 130 stopped with Ctrl-C, 129 when the terminal closes, 143 on SIGTERM\n"
+            "(nothing of the file being converted is kept, finished ones are, and the files not reached are named).\n";
     return text;
 }

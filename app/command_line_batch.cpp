@@ -1,9 +1,8 @@
 #include "app/command_line_batch.h"
 
 #include <csignal>
+#include <filesystem>
 
-#include <QDir>
-#include <QFileInfo>
 #include <QTimer>
 
 #include "controls/prompts.h"
@@ -42,6 +41,13 @@ private:
     std::ostream& m_err;
 };
 
+// `path` made absolute from the current folder, from its bytes: a name that is not valid UTF-8 stays the same.
+std::string AbsolutePath(const std::string& path) {
+    std::error_code ec;
+    const std::filesystem::path absolute = std::filesystem::absolute(path, ec);
+    return ec ? path : absolute.lexically_normal().string();
+}
+
 int Convert(const CommandLine& command, std::ostream& out, std::ostream& err, bool errIsTerminal) {
     const std::string programDir = GetProgramDir();
     const StoredSettings stored = LoadSettings(programDir, SettingsFolder());
@@ -49,10 +55,11 @@ int Convert(const CommandLine& command, std::ostream& out, std::ostream& err, bo
     ApplyCommandLine(command, settings);
     // Absolute, because the batch makes the output folder the current one.
     std::string outputFolder = command.outputFolder.empty() ? stored.outputFolder : command.outputFolder;
-    outputFolder =
-        QDir::cleanPath(QDir::current().absoluteFilePath(QString::fromStdString(outputFolder))).toStdString() + "/";
+    outputFolder = AbsolutePath(outputFolder.empty() ? "." : outputFolder);
+    if (outputFolder.back() != '/')
+        outputFolder += '/';
 
-    EncoderRunner encoder(QString::fromStdString(programDir) + QStringLiteral("zezozov"));
+    EncoderRunner encoder(programDir + "zezozov");
     encoder.SetOwnProcessGroup(true);
     FileTable files;
     TerminalPrompts prompts(err);
@@ -60,8 +67,9 @@ int Convert(const CommandLine& command, std::ostream& out, std::ostream& err, bo
     ConversionBatch batch(settings, files, prompts, nullptr, progress, encoder);
 
     interruptSignal = 0;
-    std::signal(SIGINT, OnInterrupt);
-    std::signal(SIGTERM, OnInterrupt);
+    // A closed terminal (SIGHUP) ends the batch like Ctrl-C and SIGTERM: the encoder stopped, nothing half made.
+    for (const int stopSignal : {SIGINT, SIGTERM, SIGHUP})
+        std::signal(stopSignal, OnInterrupt);
     QTimer interruptCheck;
     interruptCheck.setInterval(50);
     QObject::connect(&interruptCheck, &QTimer::timeout, [&] {
@@ -75,10 +83,14 @@ int Convert(const CommandLine& command, std::ostream& out, std::ostream& err, bo
 
     int refused = 0;
     for (const std::string& path : command.files) {
-        const std::string input = QFileInfo(QString::fromStdString(path)).absoluteFilePath().toStdString();
-        const ConversionBatch::ProbeResult probe = batch.Probe(input);
-        if (interrupted())
+        // The name's own bytes: one that is not valid UTF-8 still names its file.
+        const std::string input = AbsolutePath(path);
+        const ConversionBatch::ProbeResult probe = interrupted() ? ConversionBatch::ProbeResult() : batch.Probe(input);
+        if (interrupted()) {
+            for (const std::string& file : command.files)
+                err << "not started " << file << '\n';
             return interrupted();
+        }
         if (probe.run.outcome == EncoderProcess::Outcome::CouldNotStart) {
             err << GetApplicationName() << ": the encoder " << encoder.Program().toStdString()
                 << " could not be started: " << probe.run.errorText.toStdString() << '\n';

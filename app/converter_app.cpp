@@ -27,7 +27,7 @@ bool CConverterApp::InitInstance() {
 
     {
         CConverterDlg dlg(m_settings, *m_prompts);
-        if (!m_startupFiles.isEmpty()) // once the window shows, so that a failure has a window to report in
+        if (!m_startupFiles.empty()) // once the window shows, so that a failure has a window to report in
             QTimer::singleShot(0, &dlg, [this, &dlg] { dlg.AddFiles(m_startupFiles); });
         dlg.exec();
     } // the dialog saves the settings as it goes

@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QStringList>
+#include <string>
+#include <vector>
 
 #include "settings/conversion_settings.h"
 
@@ -15,8 +16,8 @@ public:
     ~CConverterApp();
 
     // Files to add to the list once the main window is up, as if picked with Add (the files named on the
-    // command line, or those a desktop's "open with" passes).
-    void SetStartupFiles(const QStringList& files) { m_startupFiles = files; }
+    // command line, or those a desktop's "open with" passes), as the bytes of their names.
+    void SetStartupFiles(std::vector<std::string> files) { m_startupFiles = std::move(files); }
 
     // The whole run: returns false once the main dialog has ended, so no message loop of our own follows.
     bool InitInstance();
@@ -32,5 +33,5 @@ private:
     ConversionSettings m_settings;
     Prompts* m_prompts;
     bool m_ownsPrompts;
-    QStringList m_startupFiles;
+    std::vector<std::string> m_startupFiles;
 };

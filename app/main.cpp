@@ -3,7 +3,6 @@
 #include <vector>
 
 #include <QApplication>
-#include <QStringList>
 
 #ifdef _WIN32
 #include <io.h>
@@ -37,18 +36,13 @@ int main(int argc, char** argv) {
 
     QApplication qt(argc, argv);
     SetProgramPath(QCoreApplication::applicationFilePath().toStdString());
-    std::vector<std::string> windowArgs; // Qt's own options (-platform, -style, ...) taken out
-    for (const QString& arg : qt.arguments().mid(1))
-        windowArgs.push_back(arg.toStdString());
-    const CommandLine command = ParseCommandLine(windowArgs);
+    // QApplication has taken its own options (-platform, -style, ...) out of argv; the rest keep their bytes.
+    const CommandLine command = ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
     if (!command.error.empty())
         return RunCommandLineBatch(command, std::cout, std::cerr, false);
 
     CConverterApp app;
-    QStringList files;
-    for (const std::string& file : command.files)
-        files << QString::fromStdString(file);
-    app.SetStartupFiles(files);
+    app.SetStartupFiles(command.files);
     app.InitInstance();
     return app.ExitInstance();
 }

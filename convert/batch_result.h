@@ -6,9 +6,9 @@
 
 // What became of one file of a batch.
 enum class FileOutcome {
-    Converted,  // the encoder finished and the output file is there
+    Converted,  // the encoder finished, the output was checked and put in place
     Failed,     // the encoder failed, wrote nothing, or could not be started; see errorText
-    Stopped,    // the user stopped the batch during this file; its partial output is gone
+    Stopped,    // the user stopped the batch during this file; nothing of it was kept
     NotStarted, // the batch ended before this file
 };
 
@@ -33,6 +33,7 @@ struct BatchResult {
     std::vector<FileResult> files;
     std::int64_t elapsedSeconds = 0;
     std::string message; // empty after a stop: the user knows already
+    std::string notes;   // the outputs that got a numbered name, ended early or sent an older file to the trash
     Severity severity = Severity::None;
 
     int CountOf(FileOutcome outcome) const {

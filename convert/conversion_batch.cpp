@@ -3,16 +3,16 @@
 #include <algorithm>
 #include <chrono>
 
+#include <filesystem>
+#include <system_error>
+
 #include <QCoreApplication>
-#include <QFile>
-#include <QFileInfo>
-#include <QSet>
 #include <QString>
 
 #include "controls/prompts.h"
 #include "convert/batch_helpers.h"
-#include "convert/desktop_trash.h"
 #include "convert/encoder_runner.h"
+#include "convert/output_file.h"
 #include "convert/parameter_text.h"
 #include "convert/progress_sink.h"
 #include "encoder/protocol.h"
@@ -33,48 +33,53 @@ std::string LastLine(const QString& text) {
     return lines.isEmpty() ? std::string() : lines.last().trimmed().toStdString();
 }
 
-// The same file on disk, however the two paths spell it.
-QString CanonicalOrAbsolute(const std::string& path) {
-    const QFileInfo info(QString::fromStdString(path));
-    const QString canonical = info.canonicalFilePath();
-    return canonical.isEmpty() ? info.absoluteFilePath() : canonical;
+// The same file on disk, however the two paths spell it (the bytes of the names, never decoded).
+std::string Canonical(const std::string& path) {
+    std::error_code ec;
+    const std::filesystem::path canonical = std::filesystem::weakly_canonical(path, ec);
+    return ec ? std::filesystem::absolute(path, ec).lexically_normal().string() : canonical.string();
+}
+
+bool Exists(const std::string& path) {
+    std::error_code ec;
+    return std::filesystem::exists(std::filesystem::symlink_status(path, ec));
 }
 
 QString Q(const std::string& text) {
     return QString::fromStdString(text);
 }
 
-// What the user should know about the converted files beyond their number: shortened, renamed, replaced.
-QString Notes(const BatchResult& result) {
-    QStringList early, renamed, trashed;
+// What the user should know about the converted files beyond their number: shortened, renamed, replaced. The
+// names are the bytes they are on disk.
+std::string Notes(const BatchResult& result) {
+    std::string early, renamed, trashed;
     for (const FileResult& file : result.files) {
         if (file.outcome != FileOutcome::Converted)
             continue;
         if (file.endedEarly)
-            early << Tr("%1: %2 of %3")
-                         .arg(Q(file.outputPath), Q(FormatSeconds(static_cast<std::int64_t>(file.convertedSeconds))),
-                              Q(file.inputPath));
+            early += "\n" + file.outputPath + ": " + FormatSeconds(static_cast<std::int64_t>(file.convertedSeconds)) +
+                     " of " + file.inputPath;
         if (!file.plainPath.empty())
-            renamed << Tr("%1 instead of %2").arg(Q(file.outputPath), Q(file.plainPath));
+            renamed += "\n" + file.outputPath + " instead of " + file.plainPath;
         if (!file.trashedPath.empty())
-            trashed << Q(file.trashedPath);
+            trashed += "\n" + file.trashedPath;
     }
-    QString notes;
-    if (!early.isEmpty())
-        notes += Tr("\n\nThese files were converted, but their source ended early:\n") + early.join(QLatin1Char('\n'));
-    if (!renamed.isEmpty())
-        notes +=
-            Tr("\n\nThese outputs got a numbered name, as their name was taken:\n") + renamed.join(QLatin1Char('\n'));
-    if (!trashed.isEmpty())
-        notes += Tr("\n\nThese old files were moved to the trash:\n") + trashed.join(QLatin1Char('\n'));
+    std::string notes;
+    if (!early.empty())
+        notes += "\n\nThese files were converted, but their source ended early:" + early;
+    if (!renamed.empty())
+        notes += "\n\nThese outputs got a numbered name, as their name was taken:" + renamed;
+    if (!trashed.empty())
+        notes += "\n\nThese old files were moved to the trash:" + trashed;
     return notes;
 }
 
 std::string EndMessage(const BatchResult& result) {
     const QString total = QString::fromStdString(FormatSeconds(result.elapsedSeconds));
+    const QString notes = QString::fromStdString(result.notes);
     const int converted = result.CountOf(FileOutcome::Converted);
     if (converted == static_cast<int>(result.files.size()))
-        return (Tr("Mission accomplished! Total Time:%1").arg(total) + Notes(result)).toStdString();
+        return (Tr("Mission accomplished! Total Time:%1").arg(total) + notes).toStdString();
     QStringList failures;
     for (const FileResult& file : result.files) {
         if (file.outcome == FileOutcome::Failed)
@@ -85,16 +90,8 @@ std::string EndMessage(const BatchResult& result) {
                 .arg(converted)
                 .arg(result.files.size())
                 .arg(total, failures.join(QLatin1Char('\n'))) +
-            Notes(result))
+            notes)
         .toStdString();
-}
-
-// Removes what a run that failed or was stopped may have left: the encoder's partial file (an encoder killed
-// from outside can't remove it itself) and, after a stop, the output.
-void RemoveLeftovers(const std::string& outputPath, bool output) {
-    QFile::remove(QString::fromStdString(PartialOutputPath(outputPath)));
-    if (output)
-        QFile::remove(QString::fromStdString(outputPath));
 }
 
 } // namespace
@@ -141,11 +138,12 @@ BatchResult ConversionBatch::Convert(const std::string& outputFolder) {
         if (file.outcome == FileOutcome::Stopped || file.outcome == FileOutcome::NotStarted)
             break;
     }
-    // The files after a stop, or after an encoder that can't be started, never ran.
+    // The files after a stop, or after an encoder that can't be started, never ran: each is named.
     for (auto i = result.files.size(); i < static_cast<std::size_t>(m_files.fileCount); ++i) {
         FileResult never;
         never.inputPath = m_files.entries[i].path;
         result.files.push_back(never);
+        m_progress.FileFinished(never);
     }
 
     Finish(result);
@@ -156,79 +154,89 @@ FileResult ConversionBatch::ConvertFile(int index, const std::string& outputFold
     const VideoFileEntry& entry = m_files.entries[static_cast<std::size_t>(index)];
     FileResult file;
     file.inputPath = entry.path;
-    file.outputPath = ChooseOutput(MakeOutputPath(outputFolder, entry.path, m_settings.outputFormat), file);
-    const QString output = QString::fromStdString(file.outputPath);
-
+    // 1. The name the output is meant to have, and the older file found there: it stays until the new one is whole.
+    const std::string plain = MakeOutputPath(outputFolder, entry.path, m_settings.outputFormat);
+    const std::string intended = IntendedOutput(plain);
+    const FileIdentity older = IdentifyRegularFile(intended);
+    file.outputPath = intended;
+    // 2. The encoder writes under a fresh private name, which no other run and no older file can have.
+    const std::string privatePath = PrivateOutputPath(outputFolder, OutputExtension(m_settings.outputFormat));
+    // 3. The run.
     const LetterboxSpare spare = ComputeLetterboxSpare(m_settings, entry.sourceWidth, entry.sourceHeight);
     m_lastPosition = -1;
-    const EncoderProcess::Result run = RunEncoder(entry.path, file.outputPath, spare.width, spare.height, 0);
-    if (run.outcome != EncoderProcess::Outcome::CouldNotStart &&
-        (m_state.cancelRequested || run.outcome != EncoderProcess::Outcome::Finished))
-        RemoveLeftovers(file.outputPath, m_state.cancelRequested != 0);
+    const EncoderProcess::Result run = RunEncoder(entry.path, privatePath, spare.width, spare.height, 0);
+    // 4. The check: one outcome from the run, the user's stop and the file written.
+    JudgeRun(run, privatePath, entry, file);
+    // 5. Only a whole output is put in place, and only now may an older file of its name go to the trash.
+    if (file.outcome == FileOutcome::Converted) {
+        const Placement placed = PutInPlace(privatePath, plain, intended, older,
+                                            [this](const std::string& path) { return TakenInBatch(path); });
+        if (placed.path.empty()) {
+            file.outcome = FileOutcome::Failed;
+            file.errorText = Tr("it could not be given its name: %1").arg(Q(placed.error)).toStdString();
+        } else {
+            file.outputPath = placed.path;
+            file.trashedPath = placed.trashed;
+            if (placed.path != plain)
+                file.plainPath = plain;
+            m_batchOutputs.insert(Canonical(placed.path));
+        }
+    }
+    // 6. Whatever did not become the output goes: a partial file, an encoder's private folder.
+    RemoveLeftovers(privatePath);
+    return file;
+}
 
+void ConversionBatch::JudgeRun(const EncoderProcess::Result& run, const std::string& privatePath,
+                               const VideoFileEntry& entry, FileResult& file) const {
     if (run.outcome == EncoderProcess::Outcome::CouldNotStart) {
         file.outcome = FileOutcome::NotStarted;
         file.errorText =
             Tr("The encoder %1 could not be started: %2.").arg(m_encoder.Program(), run.errorText).toStdString();
-        return file;
-    }
-    if (m_state.cancelRequested) {
+    } else if (m_state.cancelRequested) {
+        // The user's stop decides, whatever the encoder made of it meanwhile.
         file.outcome = FileOutcome::Stopped;
-        return file;
-    }
-    if (run.outcome == EncoderProcess::Outcome::Finished && QFileInfo::exists(output)) {
+    } else if (run.outcome != EncoderProcess::Outcome::Finished) {
+        file.outcome = FileOutcome::Failed;
+        file.errorText = LastLine(run.errorText);
+        // A stream the format can't hold: the encoder's reason is written for the user, without its name in front.
+        const std::string encoderName = "zezozov: ";
+        if (run.exitCode == ENCODER_CANNOT_COPY && file.errorText.rfind(encoderName, 0) == 0)
+            file.errorText.erase(0, encoderName.size());
+        if (file.errorText.empty())
+            file.errorText = Tr("the encoder ended with status %1").arg(run.exitCode).toStdString();
+    } else if (!HoldsData(privatePath)) {
+        file.outcome = FileOutcome::Failed;
+        file.errorText = Tr("the encoder wrote no output file").toStdString();
+    } else {
         file.outcome = FileOutcome::Converted;
-        m_batchOutputs.insert(CanonicalOrAbsolute(file.outputPath));
         // Whole seconds on both sides: only a shortfall beyond their rounding counts.
         const double shortBy = entry.duration - m_lastPosition;
         if (m_lastPosition >= 0 && shortBy > 1 && shortBy > entry.duration * 0.02) {
             file.endedEarly = true;
             file.convertedSeconds = m_lastPosition;
         }
-        return file;
     }
-    file.outcome = FileOutcome::Failed;
-    file.errorText = LastLine(run.errorText);
-    // A stream the format can't hold: the encoder's reason is written for the user, without its name in front.
-    const std::string encoderName = "zezozov: ";
-    if (run.exitCode == ENCODER_CANNOT_COPY && file.errorText.rfind(encoderName, 0) == 0)
-        file.errorText.erase(0, encoderName.size());
-    if (file.errorText.empty())
-        file.errorText = run.outcome == EncoderProcess::Outcome::Finished
-                             ? Tr("the encoder wrote no output file").toStdString()
-                             : Tr("the encoder ended with status %1").arg(run.exitCode).toStdString();
-    return file;
 }
 
 bool ConversionBatch::TakenInBatch(const std::string& path) const {
-    const QString key = CanonicalOrAbsolute(path);
-    if (m_batchOutputs.contains(key))
+    const std::string key = Canonical(path);
+    if (m_batchOutputs.count(key))
         return true;
     for (int i = 0; i < m_files.fileCount; ++i)
-        if (CanonicalOrAbsolute(m_files.entries[static_cast<std::size_t>(i)].path) == key)
+        if (Canonical(m_files.entries[static_cast<std::size_t>(i)].path) == key)
             return true;
     return false;
 }
 
-std::string ConversionBatch::ChooseOutput(const std::string& plain, FileResult& file) {
-    if (!TakenInBatch(plain)) {
-        const QString old = QString::fromStdString(plain);
-        if (!QFileInfo(old).exists() && !QFileInfo(old).isSymLink())
-            return plain;
-        // An old file of this name is replaced only by way of the trash, where the user can get it back.
-        if (QFileInfo(old).isFile() && MoveToDesktopTrash(old)) {
-            file.trashedPath = plain;
-            return plain;
-        }
-    }
-    // Taken by this batch's own files, or an old file that must stay: the next free numbered name.
+std::string ConversionBatch::IntendedOutput(const std::string& plain) const {
+    // An older file of the plain name is no obstacle: it goes to the trash once the new one is whole.
+    if (!TakenInBatch(plain) && (!Exists(plain) || IdentifyRegularFile(plain).present))
+        return plain;
     for (int number = 2;; ++number) {
         const std::string numbered = NumberedPath(plain, number);
-        const QFileInfo info(QString::fromStdString(numbered));
-        if (!TakenInBatch(numbered) && !info.exists() && !info.isSymLink()) {
-            file.plainPath = plain;
+        if (!TakenInBatch(numbered) && !Exists(numbered))
             return numbered;
-        }
     }
 }
 
@@ -243,6 +251,7 @@ void ConversionBatch::Finish(BatchResult& result) {
             break;
         }
     }
+    result.notes = Notes(result);
     if (result.CountOf(FileOutcome::Stopped) > 0) {
         result.severity = BatchResult::Severity::None;
     } else if (unstarted) {
@@ -268,9 +277,15 @@ ConversionBatch::ProbeResult ConversionBatch::Probe(const std::string& inputPath
         result.run.errorText = Tr("The list holds as many files as it can.");
         return result;
     }
+    if (const std::string problem = SourceProblem(inputPath); !problem.empty()) {
+        result.run.outcome = EncoderProcess::Outcome::Failed;
+        result.reason = problem;
+        return result;
+    }
     // Start from nothing, so a file the encoder says nothing about can't inherit an earlier file's facts.
     *entry = VideoFileEntry();
     m_state.probeFailed = 0;
+    m_stopProbe = false;
     // A probe writes nothing, so it names the input as its output too: the output folder plays no part in it.
     result.run = RunEncoder(inputPath, inputPath, 0, 0, 1);
 
@@ -278,7 +293,9 @@ ConversionBatch::ProbeResult ConversionBatch::Probe(const std::string& inputPath
     const bool everyFact =
         entry && entry->duration > 0 && entry->sourceWidth > 0 && entry->sourceHeight > 0 && entry->sourceFrameRate > 0;
     result.accepted = !m_state.probeFailed && everyFact && result.run.outcome == EncoderProcess::Outcome::Finished;
-    if (!result.accepted) {
+    if (result.run.outcome == EncoderProcess::Outcome::Stopped) {
+        result.reason = Tr("stopped").toStdString();
+    } else if (!result.accepted) {
         // A refused path never reached the encoder: its whole message is the reason (the path may hold a line
         // break itself). Otherwise the encoder's own last error line.
         result.reason = result.run.exitCode == -1 ? result.run.errorText.toStdString() : LastLine(result.run.errorText);
@@ -326,7 +343,7 @@ EncoderProcess::Result ConversionBatch::RunEncoder(const std::string& inputPath,
     }
     const auto onReport = [this](unsigned code, std::int32_t value) { return OnEncoderNotify(code, value); };
     if (probeOnly)
-        return m_encoder.Run(SplitParameterText(parameters.text), onReport);
+        return m_encoder.Run(SplitParameterText(parameters.text), onReport, {}, [this] { return m_stopProbe; });
     m_stopConfirmed = false;
     return m_encoder.Run(SplitParameterText(parameters.text), onReport, [this] { return StopWhenQuiet(); });
 }
@@ -347,17 +364,22 @@ int ConversionBatch::OnEncoderNotify(unsigned code, std::int32_t value) {
 }
 
 bool ConversionBatch::AskToStop() {
+    // One question at a time, and one answer per file: the quiet encoder's check can come round while the question
+    // is open, and after a yes the encoder is only being told again.
+    if (m_stopConfirmed)
+        return true;
+    if (m_asking)
+        return false;
+    m_asking = true;
     m_stopConfirmed = m_progress.ConfirmStop();
+    m_asking = false;
+    if (!m_stopConfirmed)
+        m_state.cancelRequested = 0;
     return m_stopConfirmed;
 }
 
 bool ConversionBatch::StopWhenQuiet() {
-    if (!m_state.cancelRequested)
-        return false;
-    if (m_stopConfirmed || AskToStop())
-        return true;
-    m_state.cancelRequested = 0;
-    return false;
+    return m_state.cancelRequested && AskToStop();
 }
 
 int ConversionBatch::EncoderCallback(int kind, double value) {
@@ -367,11 +389,8 @@ int ConversionBatch::EncoderCallback(int kind, double value) {
         PumpMessage();
         m_state.reportCounter = 0;
     }
-    if (m_state.cancelRequested) {
-        if (AskToStop())
-            return 1;
-        m_state.cancelRequested = 0;
-    }
+    if (m_state.cancelRequested && AskToStop())
+        return 1;
     PumpMessage();
     if (value == m_state.lastPosition)
         return 0;

@@ -2,9 +2,9 @@
 
 #include <cstdint>
 #include <functional>
+#include <set>
 #include <string>
 
-#include <QSet>
 #include <QString>
 
 #include "convert/batch_result.h"
@@ -36,9 +36,10 @@ public:
 
     // Converts every listed file, in list order, into `outputFolder`. Refuses an empty list and a folder that
     // can't be used or made, with a message, before anything is created. Answers one result per file. No file
-    // is overwritten or deleted: an old file of an output's name goes to the desktop's trash, and an output whose
-    // name is taken (by an earlier output of this batch, a listed source, or an old file the trash can't take)
-    // gets a numbered name, "clip (2).avi".
+    // is overwritten or deleted: an output is written under a private name and checked, and only then does an old
+    // file of its name go to the desktop's trash; an output whose name is taken (by an earlier output of this
+    // batch, a listed source, an old file the trash can't take, or another run's output) gets a numbered name,
+    // "clip (2).avi". A failed or stopped file leaves everything as it was.
     BatchResult Convert(const std::string& outputFolder);
 
     struct ProbeResult {
@@ -47,7 +48,8 @@ public:
         std::string reason; // for a refused file: the path's problem, or the encoder's last error line
     };
     // Runs the encoder in probe mode on `inputPath`; its reports fill the file table's next entry, which
-    // starts from nothing.
+    // starts from nothing. A source that is no regular file is refused without running the encoder; a stop
+    // request (RequestCancel) ends a probe at once.
     ProbeResult Probe(const std::string& inputPath);
 
     // The parameter text that converting listed file `index` into `outputPath` runs the encoder with.
@@ -61,14 +63,22 @@ public:
     // A position report (kind 1): shows the batch's progress and asks the stop question after a stop request.
     int EncoderCallback(int kind, double value);
 
-    // What the progress window's Cancel does: the stop is confirmed at the encoder's next report.
-    void RequestCancel() { m_state.cancelRequested = 1; }
+    // What the progress window's Cancel does: the stop is confirmed at the encoder's next report. A probe running
+    // meanwhile ends at once.
+    void RequestCancel() {
+        m_state.cancelRequested = 1;
+        m_stopProbe = true;
+    }
     const BatchState& State() const { return m_state; }
 
 private:
     FileResult ConvertFile(int index, const std::string& outputFolder);
-    // The output path for one file, after the trash step; sets plainPath and trashedPath of `file`.
-    std::string ChooseOutput(const std::string& plain, FileResult& file);
+    // The name an output is meant to have: `plain`, or the first free numbered name when this batch has `plain`
+    // already (an earlier output, a listed source) or something other than a file has it.
+    std::string IntendedOutput(const std::string& plain) const;
+    // What became of a file whose encoder run has ended: the one place its outcome is decided.
+    void JudgeRun(const EncoderProcess::Result& run, const std::string& privatePath, const VideoFileEntry& entry,
+                  FileResult& file) const;
     bool TakenInBatch(const std::string& path) const;
     bool AskToStop();
     bool StopWhenQuiet();
@@ -83,7 +93,9 @@ private:
     std::function<std::uint64_t()> m_tickCount;
     BatchState m_state;
     std::int64_t m_windowHandle = 0;
-    bool m_stopConfirmed = false;
-    QSet<QString> m_batchOutputs; // the outputs of the running batch, as canonical paths
-    double m_lastPosition = -1;   // the furthest position the running conversion reported (-1: none)
+    bool m_stopConfirmed = false; // the user said yes to the stop question during the current file
+    bool m_asking = false;        // the stop question is open
+    bool m_stopProbe = false;
+    std::set<std::string> m_batchOutputs; // the outputs of the running batch, as canonical paths
+    double m_lastPosition = -1;           // the furthest position the running conversion reported (-1: none)
 };

@@ -2,12 +2,19 @@
 
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QFile>
 #include <QTimer>
 
 #include "encoder/protocol.h"
 
 #ifdef Q_OS_UNIX
+#include <cerrno>
+#include <csignal>
+#include <cstring>
 #include <unistd.h>
+#endif
+#ifdef Q_OS_LINUX
+#include <sys/prctl.h>
 #endif
 
 namespace {
@@ -22,7 +29,7 @@ EncoderProcess::EncoderProcess(QObject* parent) : QObject(parent) {
     connect(&m_process, &QProcess::readyReadStandardError, this, &EncoderProcess::ReadErrors);
 }
 
-EncoderProcess::Result EncoderProcess::Run(const QString& program, const QStringList& arguments) {
+EncoderProcess::Result EncoderProcess::Run(const std::string& program, const std::vector<std::string>& arguments) {
     m_pendingOut.clear();
     m_errorTail.clear();
     m_killed = false;
@@ -41,10 +48,39 @@ EncoderProcess::Result EncoderProcess::Run(const QString& program, const QString
     });
 
 #ifdef Q_OS_UNIX
-    if (m_ownProcessGroup)
-        m_process.setChildProcessModifier([] { ::setpgid(0, 0); });
+    if (::access(program.c_str(), X_OK) != 0) {
+        result.errorText = QString::fromLocal8Bit(std::strerror(errno));
+        return result;
+    }
+    // QProcess would pass the arguments through QString, which can't hold a name that is not valid UTF-8: the
+    // child starts the encoder itself with the bytes, prepared here, before the fork.
+    std::vector<char*> argv;
+    argv.push_back(const_cast<char*>(program.c_str()));
+    for (const std::string& argument : arguments)
+        argv.push_back(const_cast<char*>(argument.c_str()));
+    argv.push_back(nullptr);
+    const pid_t parent = ::getpid();
+    const bool ownGroup = m_ownProcessGroup;
+    m_process.setChildProcessModifier([&argv, parent, ownGroup] {
+#ifdef Q_OS_LINUX
+        // The encoder is asked to stop when this program ends, even by SIGKILL; it stops FFmpeg in turn. A parent
+        // that ended before this line is seen by the check that follows.
+        ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+        if (::getppid() != parent)
+            ::_exit(127);
 #endif
-    m_process.start(program, arguments, QIODevice::ReadWrite);
+        if (ownGroup)
+            ::setpgid(0, 0);
+        ::execv(argv[0], argv.data());
+        ::_exit(127);
+    });
+    m_process.start(QFile::decodeName(program.c_str()), {}, QIODevice::ReadWrite);
+#else
+    QStringList args;
+    for (const std::string& argument : arguments)
+        args << QString::fromStdString(argument);
+    m_process.start(QString::fromStdString(program), args, QIODevice::ReadWrite);
+#endif
     if (!startFailed && m_process.state() != QProcess::NotRunning)
         loop.exec();
     disconnect(quit);

@@ -2,6 +2,8 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
+#include <vector>
 
 #include <QElapsedTimer>
 #include <QObject>
@@ -35,7 +37,9 @@ public:
     void SetOwnProcessGroup(bool own) { m_ownProcessGroup = own; }
 
     // Starts `program` with `arguments` and returns once it has ended; events keep being processed meanwhile.
-    Result Run(const QString& program, const QStringList& arguments);
+    // Program and arguments are passed on as the bytes they are, so that a file name that is not valid UTF-8
+    // still names its file. The encoder ends when this program does, however it ends.
+    Result Run(const std::string& program, const std::vector<std::string>& arguments);
 
     bool IsRunning() const { return m_process.state() != QProcess::NotRunning; }
     // Milliseconds since the last report (or since the start when none came yet).

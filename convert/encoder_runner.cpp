@@ -1,6 +1,5 @@
 #include "convert/encoder_runner.h"
 
-#include <QStringList>
 #include <QTimer>
 
 namespace {
@@ -10,11 +9,8 @@ constexpr int kStallCheckMs = 250;
 
 EncoderProcess::Result EncoderRunner::Run(const std::vector<std::string>& arguments,
                                           const EncoderProcess::ReportHandler& onReport,
-                                          const std::function<bool()>& stopWhenQuiet) const {
-    QStringList args;
-    for (const std::string& argument : arguments)
-        args << QString::fromStdString(argument);
-
+                                          const std::function<bool()>& stopWhenQuiet,
+                                          const std::function<bool()>& stopNow) const {
     EncoderProcess encoder;
     encoder.SetReportHandler(onReport);
     encoder.SetOwnProcessGroup(m_ownProcessGroup);
@@ -22,10 +18,17 @@ EncoderProcess::Result EncoderRunner::Run(const std::vector<std::string>& argume
     // A stop normally happens at the encoder's next report; an encoder that has gone quiet would never get
     // there, so it is asked without one.
     QTimer stallCheck;
-    if (stopWhenQuiet) {
+    if (stopWhenQuiet || stopNow) {
         stallCheck.setInterval(kStallCheckMs);
         QObject::connect(&stallCheck, &QTimer::timeout, &encoder, [&] {
-            if (!encoder.IsRunning() || encoder.MsSinceLastReport() < m_stallTimeoutMs)
+            if (!encoder.IsRunning())
+                return;
+            if (stopNow && stopNow()) {
+                stallCheck.stop();
+                encoder.Kill();
+                return;
+            }
+            if (!stopWhenQuiet || encoder.MsSinceLastReport() < m_stallTimeoutMs)
                 return;
             stallCheck.stop();
             if (stopWhenQuiet()) {
@@ -36,5 +39,5 @@ EncoderProcess::Result EncoderRunner::Run(const std::vector<std::string>& argume
         });
         stallCheck.start();
     }
-    return encoder.Run(m_program, args);
+    return encoder.Run(m_program, arguments);
 }

@@ -50,12 +50,15 @@ void TerminalProgress::FileFinished(const FileResult& file) {
         break;
     }
     m_out.flush();
-    if (m_filesDone < m_fileCount && file.outcome != FileOutcome::Stopped)
+    if (m_filesDone < m_fileCount && file.outcome != FileOutcome::Stopped && file.outcome != FileOutcome::NotStarted)
         Draw();
 }
 
-void TerminalProgress::BatchFinished(const BatchResult&) {
+void TerminalProgress::BatchFinished(const BatchResult& result) {
     ClearLine();
+    // What the window's end message adds: trashed older files, numbered names, sources that ended early.
+    if (!result.notes.empty())
+        m_out << result.notes.substr(result.notes.find_first_not_of('\n')) << '\n';
 }
 
 void TerminalProgress::Draw() {

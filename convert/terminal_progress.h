@@ -9,7 +9,8 @@
 
 // A batch's progress as text on a stream (standard error). On a terminal, one line rewritten in place with the
 // batch's status text, at most every half second unless the file changed; elsewhere (a log, a pipe) only one line
-// per finished file. The stop question is answered yes once StopRequested() was called (Ctrl-C), else no.
+// per file, and at the end the batch's notes (older files moved to the trash, numbered names, early ends). The stop
+// question is answered yes once StopRequested() was called (Ctrl-C), else no.
 class TerminalProgress : public ProgressSink {
 public:
     // `fileCount` is the number of files the batch converts; `tickCount` a millisecond clock (a monotonic one

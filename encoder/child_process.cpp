@@ -6,6 +6,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -91,6 +92,11 @@ bool ChildProcess::Start(const std::vector<std::string>& argv, std::string& erro
         signal(SIGTERM, SIG_DFL);
         signal(SIGHUP, SIG_DFL);
         signal(SIGPIPE, SIG_DFL);
+        if (m_fileSizeLimit > 0) {
+            const rlimit limit{static_cast<rlim_t>(m_fileSizeLimit), static_cast<rlim_t>(m_fileSizeLimit)};
+            signal(SIGXFSZ, SIG_IGN); // a write past the limit fails with EFBIG instead of ending FFmpeg
+            setrlimit(RLIMIT_FSIZE, &limit);
+        }
         int devnull = open("/dev/null", O_RDONLY);
         if (devnull < 0 || dup2(devnull, 0) < 0 || dup2(out[1], 1) < 0 || dup2(err[1], 2) < 0)
             _exit(127);

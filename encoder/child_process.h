@@ -8,7 +8,7 @@
 namespace zezozov {
 
 // A program run by the encoder (ffmpeg), with its standard output and error in pipes and its standard
-// input on /dev/null. The only POSIX-specific part of the encoder.
+// input on /dev/null. With output_file.cpp, the POSIX-specific part of the encoder.
 class ChildProcess {
 public:
     ChildProcess() = default;
@@ -16,6 +16,8 @@ public:
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;
 
+    // Test seam: the child's files can't grow beyond `bytes` (0: no limit); a write past it fails as on a full disk.
+    void SetFileSizeLimitForTest(long long bytes) { m_fileSizeLimit = bytes; }
     // Starts argv[0], looked up on PATH. False, with the reason in `error`, when it could not be started.
     bool Start(const std::vector<std::string>& argv, std::string& error);
     // Waits up to `timeoutMs` for output and appends what arrived. False once both pipes have closed.
@@ -32,6 +34,7 @@ private:
     void CloseFd(int& fd);
 
     pid_t m_pid = -1;
+    long long m_fileSizeLimit = 0;
     int m_out = -1;
     int m_err = -1;
     std::optional<int> m_status;

@@ -181,10 +181,6 @@ void AddDiscLayout(std::vector<std::string>& a, Container container) {
 
 } // namespace
 
-std::string TemporaryOutputPath(const std::string& target) {
-    return PartialOutputPath(target);
-}
-
 std::string MuxerName(Container container) {
     switch (container) {
     case Container::Avi:
@@ -215,7 +211,7 @@ std::string MuxerName(Container container) {
 
 std::vector<std::string> FfmpegArguments(const EncodeJob& job, const std::string& writePath) {
     std::vector<std::string> a = {"ffmpeg",    "-nostdin", "-hide_banner", "-loglevel", "error",
-                                  "-progress", "pipe:1",   "-nostats",     "-y"};
+                                  "-progress", "pipe:1",   "-nostats",     "-n"};
     // Copied video keeps the source's packets, and some containers (MPEG program streams) leave the presentation
     // time of B-frames out; the new container needs one on every packet.
     if (job.video.Copies())

@@ -7,15 +7,11 @@
 
 namespace zezozov {
 
-// Where the output is written until FFmpeg has succeeded: ".<name>.zezozov-part<.ext>" beside the target. The
-// extension stays last, so the name still says what the file is.
-std::string TemporaryOutputPath(const std::string& target);
-
 // The FFmpeg muxer for a container ("" when none was chosen, so that FFmpeg goes by the file name).
 std::string MuxerName(Container container);
 
-// The whole ffmpeg command line (program name first) that carries out `job`, writing to `writePath`. Progress goes
-// to standard output in FFmpeg's key=value form, errors only to standard error.
+// The whole ffmpeg command line (program name first) that carries out `job`, writing to `writePath`, which FFmpeg
+// never replaces. Progress goes to standard output in FFmpeg's key=value form, errors only to standard error.
 std::vector<std::string> FfmpegArguments(const EncodeJob& job, const std::string& writePath);
 
 } // namespace zezozov

@@ -13,6 +13,7 @@
 #include "encoder/ffmpeg_command.h"
 #include "encoder/media_file.h"
 #include "encoder/option_parser.h"
+#include "encoder/output_file.h"
 #include "encoder/progress_reader.h"
 #include "encoder/report_channel.h"
 #include "encoder/source_info.h"
@@ -47,7 +48,8 @@ std::optional<SourceInfo> Probe(const std::string& path, std::string& why) {
 
 int RunProbe(const EncodeJob& job, ReportChannel& channel) {
     std::string why;
-    auto info = Probe(job.inputPath, why);
+    // A pipe or a device is not opened at all: reading one could wait for ever.
+    auto info = IsRegularFile(job.inputPath, why) ? Probe(job.inputPath, why) : std::nullopt;
     if (!info) {
         Fail(job.inputPath + ": " + why);
         channel.Report(NOTIFY_DURATION, 0);
@@ -63,12 +65,6 @@ int RunProbe(const EncodeJob& job, ReportChannel& channel) {
         if (channel.Report(static_cast<int>(fact[0]), fact[1]) || StopSignalReceived())
             return channel.Broken() ? ProtocolError() : ENCODER_STOPPED;
     return ENCODER_OK;
-}
-
-// Whether the two paths name one file, however they are spelled (links, "..", a second hard link).
-bool SameFile(const std::string& a, const std::string& b) {
-    std::error_code ec;
-    return std::filesystem::equivalent(a, b, ec) && !ec;
 }
 
 // The last lines of FFmpeg's error output.
@@ -89,9 +85,14 @@ std::string LastLines(const std::string& text, int count) {
     return lines;
 }
 
-void Remove(const std::string& path) {
+bool Exists(const std::string& path) {
     std::error_code ec;
-    std::filesystem::remove(path, ec);
+    return std::filesystem::exists(std::filesystem::symlink_status(path, ec));
+}
+
+int WriteFailed(const std::string& reason) {
+    Fail(reason == "the disk is full" ? reason : "the output could not be written: " + reason);
+    return ENCODER_WRITE_FAILED;
 }
 
 int RunConvert(const EncodeJob& job, ReportChannel& channel) {
@@ -99,15 +100,18 @@ int RunConvert(const EncodeJob& job, ReportChannel& channel) {
         Fail("no video codec chosen (-ovc)");
         return ENCODER_BAD_PARAMETERS;
     }
-    const std::string partPath = TemporaryOutputPath(job.outputPath);
-    // Writing the output, or its partial file, over the input would destroy the source.
-    if (SameFile(job.inputPath, job.outputPath) || SameFile(job.inputPath, partPath)) {
-        Fail("the output " + job.outputPath + " is the input file itself");
+    std::string why;
+    if (!IsRegularFile(job.inputPath, why)) {
+        Fail(job.inputPath + ": " + why);
+        return ENCODER_BAD_INPUT;
+    }
+    // Nothing is ever written over: not an older file, not a link, not the input, not another run's output.
+    if (Exists(job.outputPath)) {
+        Fail("the output " + job.outputPath + " exists already");
         return ENCODER_BAD_PARAMETERS;
     }
     // A stream to be copied is looked at before anything is written: whether the container can hold it.
     if (job.video.Copies() || job.audio.Copies()) {
-        std::string why;
         const auto facts = ReadMediaFile(job.inputPath, why);
         if (!facts) {
             Fail(job.inputPath + ": " + why);
@@ -118,25 +122,38 @@ int RunConvert(const EncodeJob& job, ReportChannel& channel) {
             return ENCODER_CANNOT_COPY;
         }
     }
-    const std::vector<std::string> command = FfmpegArguments(job, partPath);
+    PrivateOutput output(job.outputPath, why);
+    if (!output.ok())
+        return WriteFailed(why);
+    const std::vector<std::string> command = FfmpegArguments(job, output.WritePath());
     // For diagnosis and for the benchmark, which runs the same command bare: one argument a line.
     if (std::getenv("ZEZOZOV_SHOW_COMMAND"))
         for (const auto& arg : command)
             std::cerr << "zezozov: ffmpeg argument: " << arg << '\n';
     ChildProcess ffmpeg;
+    if (const char* limit = std::getenv("ZEZOZOV_TEST_FILE_SIZE_LIMIT"))
+        ffmpeg.SetFileSizeLimitForTest(std::atoll(limit));
     std::string error;
     if (!ffmpeg.Start(command, error)) {
         Fail(error);
         return ENCODER_FAILED;
     }
     ProgressReader progress;
-    std::string errors;
+    std::string errors, writeFailure;
+    size_t scanned = 0; // the error output up to here has been looked at for write failures
     bool stop = false;
     for (;;) {
         std::string out;
         bool open = ffmpeg.Read(out, errors, 250);
-        if (errors.size() > 2 * kErrorKeep)
-            errors.erase(0, errors.size() - kErrorKeep);
+        // FFmpeg 5.1 may end with status 0 after a failed write: its error lines are the only sign.
+        for (size_t nl; writeFailure.empty() && (nl = errors.find('\n', scanned)) != std::string::npos;
+             scanned = nl + 1)
+            writeFailure = WriteFailure(std::string_view(errors).substr(scanned, nl - scanned));
+        if (errors.size() > 2 * kErrorKeep) {
+            const size_t drop = errors.size() - kErrorKeep;
+            errors.erase(0, drop);
+            scanned = scanned > drop ? scanned - drop : 0;
+        }
         for (int position : progress.Feed(out)) {
             if (channel.Report(NOTIFY_POSITION, position)) {
                 stop = true;
@@ -152,19 +169,20 @@ int RunConvert(const EncodeJob& job, ReportChannel& channel) {
             ffmpeg.Kill();
             ffmpeg.Wait();
         }
-        Remove(partPath);
         if (channel.Broken())
             return ProtocolError();
         Fail("stopped on request");
         return ENCODER_STOPPED;
     }
     int status = ffmpeg.Wait();
+    if (writeFailure.empty() && !errors.empty() && errors.back() != '\n')
+        writeFailure = WriteFailure(std::string_view(errors).substr(scanned));
+    if (!writeFailure.empty())
+        return WriteFailed(writeFailure);
     if (status != 0) {
-        Remove(partPath);
         std::string lines = LastLines(errors, 10);
         // The source is only looked at closely once FFmpeg has failed, so that a conversion that works costs no
         // second opening of the file: an input that can't be probed is the input's fault, not the encoding's.
-        std::string why;
         if (!Probe(job.inputPath, why)) {
             Fail(job.inputPath + ": " + why);
             return ENCODER_BAD_INPUT;
@@ -172,13 +190,8 @@ int RunConvert(const EncodeJob& job, ReportChannel& channel) {
         Fail("ffmpeg failed (status " + std::to_string(status) + ")" + (lines.empty() ? "" : ":\n" + lines));
         return ENCODER_FAILED;
     }
-    std::error_code ec;
-    std::filesystem::rename(partPath, job.outputPath, ec);
-    if (ec) {
-        Remove(partPath);
-        Fail("cannot write " + job.outputPath + ": " + ec.message());
-        return ENCODER_FAILED;
-    }
+    if (!output.PutInPlace(error))
+        return WriteFailed(error);
     return ENCODER_OK;
 }
 

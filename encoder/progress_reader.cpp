@@ -42,4 +42,21 @@ void ProgressReader::Line(std::string_view line, std::vector<int>& positions) {
     }
 }
 
+std::string WriteFailure(std::string_view line) {
+    // FFmpeg's own words for a muxer that could not write, followed by the system's reason after the last ": ".
+    static const std::string_view kWriting[] = {"Error writing trailer", "Error closing file",
+                                                "av_interleaved_write_frame()",
+                                                "Error submitting a packet to the muxer"};
+    static const std::string_view kDiskFull[] = {"No space left on device", "Disk quota exceeded"};
+    for (std::string_view full : kDiskFull)
+        if (line.ends_with(full))
+            return "the disk is full";
+    for (std::string_view writing : kWriting) {
+        const auto colon = line.rfind(": ");
+        if (line.starts_with(writing) && colon != std::string_view::npos)
+            return std::string(line.substr(colon + 2));
+    }
+    return {};
+}
+
 } // namespace zezozov

@@ -23,4 +23,8 @@ private:
     bool m_ended = false;
 };
 
+// Why FFmpeg could not write its output, read from one line of its error output; "" when the line tells of no
+// write failure. "the disk is full" for a full disk or quota, else the system's words ("File too large").
+std::string WriteFailure(std::string_view line);
+
 } // namespace zezozov

@@ -6,10 +6,11 @@
 #include <filesystem>
 #include <string>
 //
-// Reports travel as lines "<code> <value>" on the encoder's standard output; after each one the encoder
-// waits for a reply line ("0", or "1" to stop) on its standard input. Every report line is answered, one that
-// doesn't parse with 0. A line in either direction longer than kMaxReportLine is a protocol error that ends the
-// encoder. The exit status tells the converter a converted file from a failed one.
+// Reports travel as lines "<code> <value>" on the encoder's standard output; after each one the encoder waits for a
+// reply line ("0", or "1" to stop) on its standard input; the end of its standard input (the program has gone) is a
+// stop too. Every report line is answered, one that doesn't parse with 0. A line in either direction longer than
+// kMaxReportLine is a protocol error that ends the encoder. The exit status tells the converter a converted file
+// from a failed one.
 
 // The longest line either side accepts, line end included.
 inline constexpr std::size_t kMaxReportLine = 4096;
@@ -31,15 +32,15 @@ enum EncoderExitStatus {
     ENCODER_FAILED = 4,         // FFmpeg failed while converting
     ENCODER_STOPPED = 5,        // stopped on request (a reply of 1)
     ENCODER_PROTOCOL_ERROR = 6, // a reply line longer than kMaxReportLine
-    ENCODER_CANNOT_COPY = 7,    // a stream to be copied as it is can't go into the output's container; the last
+    ENCODER_WRITE_FAILED = 7,   // the output could not be written whole (a full disk, a write error, its name taken)
+    ENCODER_CANNOT_COPY = 8,    // a stream to be copied as it is can't go into the output's container; the last
                                 // line of standard error says why, for the user, and nothing was written
 };
 
-// Where the encoder writes until the output is complete: ".<name>.zezozov-part<.ext>" beside the output. The
-// extension stays last, so the name still says what the file is. The converter removes it after a run that
-// failed or was stopped, whatever ended the encoder.
-inline std::string PartialOutputPath(const std::string& outputPath) {
+// The encoder writes its output inside a private folder of its own beside it, named with this prefix and six random
+// characters, and gives it the output's name only once it is whole. The program removes any such folder that an
+// encoder ended from outside left behind.
+inline std::string PrivateFolderPrefix(const std::string& outputPath) {
     const std::filesystem::path path(outputPath);
-    const std::string name = "." + path.stem().string() + ".zezozov-part" + path.extension().string();
-    return (path.parent_path() / name).string();
+    return (path.parent_path() / ("." + path.filename().string() + ".zezozov-")).string();
 }

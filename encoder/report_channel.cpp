@@ -9,9 +9,7 @@ namespace zezozov {
 bool ReportChannel::Report(int code, std::int64_t value) {
     m_reports << code << ' ' << value << '\n';
     m_reports.flush();
-    if (m_repliesEnded)
-        return false;
-    if (m_broken)
+    if (m_repliesEnded || m_broken)
         return true;
     // Read by hand rather than with getline, so that a reply without a line end can't grow without bound.
     std::string reply;
@@ -19,8 +17,9 @@ bool ReportChannel::Report(int code, std::int64_t value) {
         const int c = m_replies.get();
         if (c == std::char_traits<char>::eof()) {
             if (reply.empty()) {
+                // Nobody is listening any more: the program has ended, so the work is no longer wanted.
                 m_repliesEnded = true;
-                return false;
+                return true;
             }
             break;
         }

@@ -7,9 +7,9 @@
 
 namespace zezozov {
 
-// The converter's ear: one "<code> <value>" line out, one reply line ("0" or "1") back. Once the reply stream
-// has ended, every further reply counts as 0. A reply line longer than kMaxReportLine breaks the protocol: it
-// counts as a stop, and Broken() says so.
+// The converter's ear: one "<code> <value>" line out, one reply line ("0" or "1") back. Once the reply stream has
+// ended (the program is gone), every report counts as answered with a stop. A reply line longer than
+// kMaxReportLine breaks the protocol: it counts as a stop, and Broken() says so.
 class ReportChannel {
 public:
     ReportChannel(std::istream& replies, std::ostream& reports) : m_replies(replies), m_reports(reports) {}

@@ -95,8 +95,7 @@ QFrame* Line(QWidget* parent, QFrame::Shape shape) {
 } // namespace
 
 CConverterDlg::CConverterDlg(ConversionSettings& settings, Prompts& prompts, QWidget* parent)
-    : QDialog(parent), m_settings(settings), m_prompts(prompts),
-      m_encoder(QString::fromStdString(GetProgramDir()) + QStringLiteral("zezozov")),
+    : QDialog(parent), m_settings(settings), m_prompts(prompts), m_encoder(GetProgramDir() + "zezozov"),
       m_cursorPos([] { return QCursor::pos(); }) {
     InitProgramResources();
     setWindowIcon(QIcon(QStringLiteral(":/icons/128.png")));

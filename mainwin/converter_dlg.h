@@ -4,6 +4,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include <QDialog>
 #include <QPoint>
@@ -86,7 +87,10 @@ public:
 
     // Converts every file of the list into the output folder, one encoder run after the other.
     void OnConvert();
-    // Probes each file and lists those the encoder can read; tells the user about the others afterwards.
+    // Probes each file and lists those the encoder can read; tells the user about the others afterwards. The
+    // paths are the bytes of the file names, so that one that is not valid UTF-8 still names its file.
+    void AddFiles(const std::vector<std::string>& paths);
+    // The same for names as Qt gives them (the file picker, a drop).
     void AddFiles(const QStringList& paths);
     // Runs the encoder on one file and returns when it has ended: `probeOnly` 1 reads the file's facts,
     // 0 converts it into `outputPath`.

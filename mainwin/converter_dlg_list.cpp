@@ -1,7 +1,11 @@
 // The main window's handling of the video file list: adding (with a probe per file), removing, moving,
 // and the list's right-click menu.
 
+#include <filesystem>
+#include <system_error>
+
 #include <QAction>
+#include <QFile>
 #include <QFileInfo>
 #include <QMenu>
 
@@ -35,17 +39,27 @@ void CConverterDlg::OnAddFiles() {
 }
 
 void CConverterDlg::AddFiles(const QStringList& paths) {
+    std::vector<std::string> names;
+    for (const QString& path : paths)
+        names.push_back(QFile::encodeName(QFileInfo(path).absoluteFilePath()).toStdString());
+    AddFiles(names);
+}
+
+void CConverterDlg::AddFiles(const std::vector<std::string>& paths) {
     if (m_probing)
         return;
     m_probing = true;
     QList<QPair<QString, QString>> failed; // path and why
     QString startError;
-    for (const QString& path : paths) {
+    for (const std::string& name : paths) {
+        const QString path = QFile::decodeName(name.c_str());
         if (!startError.isEmpty()) {
             failed.append({path, tr("The encoder could not be started.")});
             continue;
         }
-        const std::string input = QFileInfo(path).absoluteFilePath().toStdString();
+        std::error_code ec;
+        const std::filesystem::path absolute = std::filesystem::absolute(name, ec);
+        const std::string input = ec ? name : absolute.lexically_normal().string();
         m_batch->SetWindowHandle(static_cast<std::int64_t>(winId()));
         const ConversionBatch::ProbeResult probe = m_batch->Probe(input);
         if (probe.run.outcome == EncoderProcess::Outcome::CouldNotStart) {
@@ -60,7 +74,7 @@ void CConverterDlg::AddFiles(const QStringList& paths) {
         const int number = m_files.fileCount + 1;
         m_files.AppendProbed(input);
         const VideoFileEntry& entry = m_files.entries[static_cast<std::size_t>(number - 1)];
-        m_fileList->AppendRow(number, QString::fromStdString(input),
+        m_fileList->AppendRow(number, QFile::decodeName(input.c_str()),
                               QString::fromStdString(FormatSeconds(static_cast<std::int64_t>(entry.duration))));
     }
     m_probing = false;

@@ -18,7 +18,8 @@ class ConverterAppTest : public QObject {
 
     std::string OptionIni() const { return f->program.file("option.ini"); }
     // Runs the program; `whileRunning` does to the main window (the only modal one) what the user would.
-    std::pair<bool, int> Run(const std::function<void(CConverterDlg*)>& whileRunning, const QStringList& files = {}) {
+    std::pair<bool, int> Run(const std::function<void(CConverterDlg*)>& whileRunning,
+                             const std::vector<std::string>& files = {}) {
         return f->Run([&](QWidget* w) { whileRunning(qobject_cast<CConverterDlg*>(w)); }, files);
     }
 
@@ -124,7 +125,7 @@ private slots:
                 });
                 poll->start(10);
             },
-            {src + "a.avi", src + "bad.avi", src + "b.avi"});
+            {f->program.file("a.avi"), f->program.file("bad.avi"), f->program.file("b.avi")});
         QCOMPARE(listed, QStringList({src + "a.avi", src + "b.avi"}));
         QCOMPARE(f->prompts.texts(), QStringList{"Load file " + src + "bad.avi failed.\nnot a media file"});
         QVERIFY(f->prompts.shown[0].owner);

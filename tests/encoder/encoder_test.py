@@ -39,8 +39,8 @@ def probe_args(path):
 
 
 def run(args, reply="0", cwd=None):
-    """Runs zezozov with `reply` as the answer to every report (None: its standard input closed); gives the exit
-    status, the reports and standard error."""
+    """Runs zezozov with `reply` as the answer to every report (None: its standard input closed, as when the program
+    has gone); gives the exit status, the reports and standard error."""
     p = subprocess.run([ZEZOZOV] + args, cwd=cwd, input=(reply + "\n") * 1000 if reply else None, text=True,
                        stdin=None if reply else subprocess.DEVNULL, capture_output=True, timeout=120)
     return p.returncode, p.stdout.splitlines(), p.stderr
@@ -145,7 +145,7 @@ def test_formats(work, cases=CASES):
         clip_size, clip_rate = CLIPS[clip][:2]
         args = encoder_args(src[clip], out, dict(settings, **{"Output format": fmt}),
                             fps=float(Fraction(clip_rate)), size=more.get("shown", clip_size))
-        status, reports, err = run(args, reply=None)
+        status, reports, err = run(args)
         if not check(status == 0, "%s: exit %d: %s" % (label, status, err.strip())):
             continue
         check(reports and all(r.startswith("6 ") for r in reports), "%s: reports %r" % (label, reports))
@@ -189,7 +189,7 @@ def test_formats(work, cases=CASES):
         if "index" in more:
             data = open(out, "rb").read()
             check(0 < data.find(b"moov") < data.find(b"mdat"), label + ": the index is not first")
-        check(not [f for f in os.listdir(work) if "zezozov-part" in f], "%s: a temporary file was left" % label)
+        check(not [f for f in os.listdir(work) if f.startswith(".")], "%s: a private file was left" % label)
         print("ok: " + label, flush=True)
     return src
 
@@ -197,7 +197,7 @@ def test_formats(work, cases=CASES):
 def test_hd(work):
     src = test_formats(work, HD_CASES)
     out = lambda case: os.path.join(work, "out%d.%s" % (case, EXTENSION[HD_CASES[case][1]]))
-    convert = lambda inp, path, settings: run(encoder_args(inp, path, settings, size="320x240"), reply=None)
+    convert = lambda inp, path, settings: run(encoder_args(inp, path, settings, size="320x240"))
     # Files grow with the step, for H.264 and for VP9 (step 3 is the default, converted above).
     for fmt, key, default_case in ((MP4, "MP4 quality", 0), (WEBM, "WebM quality", 4)):
         sizes = []
@@ -223,7 +223,7 @@ def test_hd(work):
     before = sorted(os.listdir(work))
     status, _, err = convert(os.path.join(work, "old.mpg"), os.path.join(work, "old.mp4"),
                              {"Output format": MP4, "MP4 video codec": 2})
-    check(status == 7 and err.strip().endswith("its video is MPEG-2, which MP4 can't hold; choose H.264") and
+    check(status == 8 and err.strip().endswith("its video is MPEG-2, which MP4 can't hold; choose H.264") and
           sorted(os.listdir(work)) == before, "MPEG-2 copied into MP4: exit %d: %r" % (status, err))
 
 
@@ -291,10 +291,9 @@ def test_probe(work):
               "refusal of %s: exit %d, %r, %r" % (name, status, reports, err))
         status, _, _ = run(encoder_args(path(name), path(name) + ".avi", {}))
         check(status == 3 and not os.path.exists(path(name) + ".avi"), "convert of %s: exit %d" % (name, status))
-    # Replies missing altogether (standard input closed) count as 0; a reply of 1 stops after that report.
-    check(run(probe_args(path("pal.avi")), reply=None)[:2] == (0, "1 3,2 320,3 240,4 250000000".split(",")),
-          "probe without replies")
-    check(run(probe_args(path("pal.avi")), reply="1")[:2] == (5, ["1 3"]), "probe stopped after its first report")
+    # A reply of 1 stops after that report; so does the end of the replies (the program is gone).
+    for reply in ("1", None):
+        check(run(probe_args(path("pal.avi")), reply)[:2] == (5, ["1 3"]), "probe stopped by the reply %r" % reply)
 
 
 # --- stop -----------------------------------------------------------------------------------------------------
@@ -308,7 +307,7 @@ def test_stop(work):
     check(status == 5 and len(reports) == 1 and reports[0].startswith("6 "), "stop: exit %d, %r: %s" % (
         status, reports, err))
     check(os.listdir(work) == ["long.avi"], "stop: files left behind: %r" % os.listdir(work))
-    check(subprocess.run(["pgrep", "-f", os.path.join(work, ".long.zezozov-part")]).returncode == 1,
+    check(subprocess.run(["pgrep", "-f", os.path.join(work, ".long.vob.zezozov-")]).returncode == 1,
           "stop: ffmpeg still runs")
 
 
@@ -328,7 +327,7 @@ def test_names(work):
     for name in names:
         out_name = os.path.splitext(name)[0] + ".wmv"
         # Relative names, run in the folder itself, as the converter does: the most dangerous shape.
-        status, _, err = run(encoder_args(name, out_name, {"Output format": WMV, "WMV audio codec": 0}), None, folder)
+        status, _, err = run(encoder_args(name, out_name, {"Output format": WMV, "WMV audio codec": 0}), cwd=folder)
         if check(status == 0, "name %r: exit %d: %s" % (name, status, err)):
             _, v, a = probe(os.path.join(folder, out_name))
             check((v["codec_name"], a["codec_name"], v["nb_read_frames"]) == ("wmv2", "wmav1", "50"),
@@ -341,19 +340,33 @@ def test_names(work):
         check(status == 0 and reports[:3] == ["1 2", "2 160", "3 120"], "probe of %r: %r" % (name, reports))
     check(open(os.path.join(folder, "a.avi")).read() == "bystander", "the bystander file changed")
 
-    # An output that is the input itself, however spelled, is refused and the source stays as it was.
-    same = os.path.join(work, "same")
-    os.mkdir(same)
-    inp = os.path.join(same, "in.avi")
-    shutil.copy(source, inp)
-    os.link(inp, os.path.join(same, "hard.avi"))
-    os.symlink("in.avi", os.path.join(same, "link.avi"))
-    for out in [inp, os.path.join(same, "..", "same", "in.avi"), os.path.join(same, "hard.avi"),
-                os.path.join(same, "link.avi")]:
-        status, reports, err = run(encoder_args(inp, out, {}))
-        check(status == 2 and "is the input file itself" in err, "output %r: exit %d, %r" % (out, status, err))
-        check(open(inp, "rb").read() == open(source, "rb").read(), "output %r: the source changed" % out)
-
+    # Nothing is written through a link or over a file, at the output's name or at the name the partial file once
+    # had; a pipe as the source is refused without waiting for a writer. (case, source, the folder before, exit
+    # status, error text)
+    taken, victim, fifo = (os.path.join(work, name) for name in ("taken", "victim.txt", "pipe.avi"))
+    os.mkfifo(fifo)
+    for case, src, before, status, error in [
+        ("a link at the old partial name", source, {".out.zezozov-part.avi": ("link", victim)}, 0, ""),
+        ("the output is the input", os.path.join(taken, "out.avi"), {"out.avi": "the user's"}, 2, "exists already"),
+        ("a FIFO source", fifo, {}, 3, "not a regular file"),
+    ]:
+        shutil.rmtree(taken, ignore_errors=True)
+        os.mkdir(taken)
+        open(victim, "w").write("the user's")
+        for name, content in before.items():
+            if isinstance(content, tuple):
+                os.symlink(content[1], os.path.join(taken, name))
+            else:
+                open(os.path.join(taken, name), "w").write(content)
+        out = os.path.join(taken, "out.avi")
+        got, _, err = run(encoder_args(src, out, {}))
+        check(got == status and error in err, "%s: exit %d, not %d: %s" % (case, got, status, err.strip()))
+        after = {n: ("link", os.readlink(os.path.join(taken, n))) if os.path.islink(os.path.join(taken, n))
+                 else open(os.path.join(taken, n), "rb").read()[:20].decode(errors="replace") for n in os.listdir(taken)}
+        if status == 0 and after.pop("out.avi", None):
+            check(probe(out)[1]["codec_name"] == "mpeg4", "%s: the output does not decode" % case)
+        check(after == before, "%s: the folder holds %r, not %r" % (case, after, before))
+        check(open(victim, "rb").read() == b"the user's", "%s: the file behind the link changed" % case)
 
 if __name__ == "__main__":
     with tempfile.TemporaryDirectory(prefix="zezozov-test-") as work:

@@ -33,3 +33,17 @@ TEST(ProgressReader, LinesSplitAcrossReads) {
     EXPECT_EQ(reader.Feed("inue\nout_time_us=bogus7\n"), std::vector<int>{});
     EXPECT_FALSE(reader.ended());
 }
+
+// FFmpeg 5.1 ends with status 0 after some of these: the line is the only sign that the output is not whole.
+TEST(ProgressReader, WriteFailuresAreToldFromOtherErrors) {
+    const std::pair<const char*, const char*> rows[] = {
+        {"Error writing trailer of file:/o/a.avi: Input/output error", "Input/output error"},
+        {"av_interleaved_write_frame(): No space left on device", "the disk is full"},
+        {"Error closing file file:/o/a.avi: File too large", "File too large"},
+        {"Error submitting a packet to the muxer: Disk quota exceeded", "the disk is full"},
+        {"[mpeg4 @ 0x5581] ac-tex damaged at 2 3", ""},
+        {"Error while decoding stream #0:0: Invalid data found when processing input", ""},
+    };
+    for (const auto& [line, reason] : rows)
+        EXPECT_EQ(WriteFailure(line), reason) << line;
+}

@@ -13,8 +13,8 @@ TEST(ReportChannel, OneLineOutOneReplyIn) {
     };
     const Row rows[] = {
         {"0\n1\n", {false, true}},
-        {"1\n", {true, false}},                       // the second reply is missing: 0
-        {"", {false, false, false}},                  // input closed from the start
+        {"0\n", {false, true, true}},                 // the replies end (the program is gone): a stop, from then on
+        {"", {true}},                                 // input closed from the start
         {" 1 \r\n0\r\n", {true, false}},              // blanks and CR around the digit
         {"2\nyes\n\n1", {false, false, false, true}}, // only "1" stops; the last line needs no line break
     };

@@ -18,6 +18,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     const zezozov::ParseResult parsed = zezozov::ParseArguments(args);
     if (parsed.ok())
-        (void)zezozov::FfmpegArguments(parsed.job, zezozov::TemporaryOutputPath(parsed.job.outputPath));
+        (void)zezozov::FfmpegArguments(parsed.job, parsed.job.outputPath);
     return 0;
 }

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <functional>
+#include <string>
 #include <utility>
+#include <vector>
 
 #include <QApplication>
 #include <QTimer>
@@ -23,7 +25,7 @@ struct AppFixture {
 
     // Runs the program once with `files` on its command line. `onModal` sees every modal window in the order
     // they open, and closes it. Answers what InitInstance and ExitInstance answered.
-    std::pair<bool, int> Run(const std::function<void(QWidget*)>& onModal, const QStringList& files = {}) {
+    std::pair<bool, int> Run(const std::function<void(QWidget*)>& onModal, const std::vector<std::string>& files = {}) {
         QWidget* last = nullptr;
         QTimer watch;
         QObject::connect(&watch, &QTimer::timeout, [&] {

@@ -9,7 +9,7 @@
 
 // Test-only stand-in for zezozov: a shell script written beside the program that behaves, per input file
 // name, as the test scripts it. A scenario is shell text that may use:
-//   report CODE VALUE   write a report and wait for the reply; a reply of 1 ends the encoder as stopped
+//   report CODE VALUE   write a report and wait for the reply; a reply of 1 (or none) ends the encoder as stopped
 //   produce             write the output file
 //   fail TEXT           write TEXT as an error line and end as failed
 // Every run appends its arguments, one line each run, to runs.log beside the script.
@@ -21,7 +21,7 @@ public:
 here=$(dirname "$0")
 echo "$*" >> "$here/runs.log"
 in="$1"; out="$3"
-report() { echo "$1 $2"; read reply || reply=0; if [ "$reply" = 1 ]; then echo "stopped on request" >&2; exit 5; fi; }
+report() { echo "$1 $2"; read reply || reply=1; if [ "$reply" = 1 ]; then echo "stopped on request" >&2; exit 5; fi; }
 produce() { printf 'converted' > "$out"; }
 fail() { echo "$1" >&2; exit 4; }
 scenario="$here/scenario/$(basename "$in")"
