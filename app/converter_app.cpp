@@ -18,10 +18,14 @@ CConverterApp::~CConverterApp() {
         delete m_prompts;
 }
 
-bool CConverterApp::InitInstance() {
+void ApplyProgramSkin() {
     Skin::Init(QStringLiteral("Quor Zodi Converter"), QStringLiteral("QZC-1"));
     Skin::LoadFromResource(QStringLiteral("VELDA_SKIN"), QStringLiteral("SKINMAGIC"));
     Skin::SetDialogSkin(QStringLiteral("Dialog"));
+}
+
+bool CConverterApp::InitInstance() {
+    ApplyProgramSkin();
 
     ShowTipOfTheDayAtStartup();
 

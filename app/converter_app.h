@@ -7,6 +7,9 @@
 
 class Prompts;
 
+// Readies the program's skin and applies it to every dialog of the process from now on, as a run does first.
+void ApplyProgramSkin();
+
 // Owns the process from start to end: readies the skin, runs the main dialog modally (which loads the
 // settings when it is made and saves them when it goes), and shuts the skin down.
 class CConverterApp {

@@ -49,6 +49,7 @@ QFont CHyperLinkCtrl::UnderlinedFont() const {
 void CHyperLinkCtrl::FitToText() {
     if (!m_fitToText)
         return;
+    m_fitted = true;
     const QSize text = QFontMetrics(UnderlinedFont()).size(Qt::TextSingleLine, this->text());
     const QMargins frame = contentsMargins();
     const QSize needed(text.width() + frame.left() + frame.right(), text.height() + frame.top() + frame.bottom());
@@ -65,6 +66,12 @@ void CHyperLinkCtrl::FitToText() {
     else
         r.setWidth(needed.width());
     setGeometry(r);
+}
+
+void CHyperLinkCtrl::changeEvent(QEvent* event) {
+    QLabel::changeEvent(event);
+    if (event->type() == QEvent::FontChange && m_fitted)
+        FitToText();
 }
 
 QColor CHyperLinkCtrl::TextColour() const {

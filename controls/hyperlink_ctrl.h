@@ -29,7 +29,8 @@ public:
 
     // Sizes the control to its text (in the underlined font), keeping its place by its alignment: the left
     // edge for left-aligned text, the right edge for right-aligned, the centre for centred; the top edge, or
-    // the vertical centre when the text is centred vertically.
+    // the vertical centre when the text is centred vertically. Once fitted, it fits again whenever its font
+    // changes (a style sheet applied to the dialog gives it another one).
     void FitToText();
 
     // What a paint would show now.
@@ -43,6 +44,7 @@ protected:
     void leaveEvent(QEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     void OnClicked();
@@ -56,5 +58,6 @@ private:
     bool m_visited = false;
     UnderlineMode m_underline = UNDERLINE_HOVER;
     bool m_fitToText = true;
+    bool m_fitted = false;
     QString m_url;
 };

@@ -152,7 +152,12 @@ QPixmap CImageButton::ParentBackground() {
     return pixels;
 }
 
-void CImageButton::paintEvent(QPaintEvent*) {
+void CImageButton::paintEvent(QPaintEvent* event) {
+    // Without an image it is a plain push button and looks like the dialog's others, not like a white box.
+    if (m_image.isNull() && !m_face.transparent) {
+        QPushButton::paintEvent(event);
+        return;
+    }
     ImageButtonFace face = m_face;
     face.pressed = isDown();
     face.focused = hasFocus();

@@ -55,7 +55,8 @@ CTipOfDayDlg::CTipOfDayDlg(Prompts& prompts, QWidget* parent)
     m_nextTip = new QPushButton(QStringLiteral("&Next Tip"), this);
     SetControlId(m_nextTip, IDC_NEXTTIP);
     PlaceInDialogUnits(this, m_nextTip, 109, 143, 50, 14);
-    m_nextTip->setAutoDefault(false);
+    // Enter with the focus here shows the next tip, as the space bar does; elsewhere it means "Close".
+    m_nextTip->setAutoDefault(true);
     connect(m_nextTip, &QPushButton::clicked, this, &CTipOfDayDlg::OnNextTip);
 
     auto* close = new QPushButton(QStringLiteral("&Close"), this);

@@ -5,9 +5,10 @@
 #include <QStyle>
 
 #include "controls/dialog_template.h"
+#include "controls/drop_down_list.h"
 
 QComboBox* MakeDropDownList(QWidget* dialog, int id, int x, int y, int width) {
-    auto* combo = new QComboBox(dialog);
+    auto* combo = new CDropDownList(dialog);
     SetControlId(combo, id);
     // The templates give the height of the open list; closed, a list is one line.
     PlaceInDialogUnits(dialog, combo, x, y, width, 13);
@@ -28,8 +29,7 @@ void ShowChoiceList(QComboBox* combo, const ChoiceList& list, const ConversionSe
 }
 
 void FitPopupToEntries(QComboBox* combo) {
-    // The closed list keeps the template's width, which cuts the longer entries in wider fonts; the open list
-    // shows them whole.
+    // The closed list keeps the template's width and cuts a longer entry with "..."; the open list shows them whole.
     const int scrollBar = combo->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, combo);
     combo->view()->setMinimumWidth(combo->view()->sizeHintForColumn(0) + scrollBar);
 }

@@ -51,7 +51,7 @@ private slots:
         QFETCH(QString, steps);
         QFETCH(QColor, topLeft);
         QFETCH(QColor, bottomRight);
-        auto b = MakeButton("Go");
+        auto b = MakeButton("Go", CImageButton::ALIGN_TOP);
         std::optional<LeftButtonHeldElsewhere> held;
         for (const QString& step : steps.split(' ', Qt::SkipEmptyParts)) {
             if (step == "hold")

@@ -3,15 +3,18 @@
 #include <QPushButton>
 #include <QSlider>
 
+#include "controls/drop_down_list.h"
 #include "controls/hyperlink_ctrl.h"
 #include "controls/image_button.h"
 #include "controls/skin.h"
 #include "mainwin/about_dlg.h"
 #include "mainwin/help_window.h"
+#include "mainwin/tip_of_day_dlg.h"
 #include "settings/output_profiles.h"
 #include "settings/settings_dlg.h"
 #include "support/combo_pick.h"
 #include "support/main_window_fixture.h"
+#include "support/widget_events.h"
 
 namespace {
 
@@ -32,6 +35,41 @@ QString Shown(const QWidget* window) {
     return QStringLiteral("%1 | %2 | %3 of %4")
         .arg(text(D::IDC_OUTPUT_FORMAT), text(D::IDC_TV_MODE), text(D::IDC_ASPECT_RATIO))
         .arg(Combo(window, D::IDC_ASPECT_RATIO)->count());
+}
+
+// Every text of `window` that does not show whole, as "text (class)": a label, link, check box or button narrower
+// than its text, or a list entry cut without its whole text in the list's tool tip.
+QStringList CutTexts(QWidget* window) {
+    QStringList cut;
+    for (QWidget* w : window->findChildren<QWidget*>()) {
+        const auto* label = qobject_cast<QLabel*>(w);
+        const auto* button = qobject_cast<QAbstractButton*>(w);
+        const QString text = label ? label->text() : button ? button->text() : QString();
+        bool whole = true;
+        if (auto* list = qobject_cast<QComboBox*>(w)) {
+            const int current = list->currentIndex();
+            QStyleOptionComboBox option;
+            option.initFrom(list);
+            const int room =
+                list->style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, list).width();
+            for (int i = 0; i < list->count(); ++i) {
+                list->setCurrentIndex(i);
+                auto* ours = qobject_cast<CDropDownList*>(list);
+                const QString shown = ours ? ours->ShownText() : list->currentText();
+                if (list->fontMetrics().horizontalAdvance(shown) > room ||
+                    (shown != list->currentText() && list->toolTip() != list->currentText()))
+                    cut << list->currentText() + " (list)";
+            }
+            list->setCurrentIndex(current);
+        } else if (auto* image = qobject_cast<CImageButton*>(w); image && image->ImageSize().isValid()) {
+            whole = image->fontMetrics().horizontalAdvance(text) <= image->width(); // the caption under its image
+        } else if ((label && !label->wordWrap()) || button) {
+            whole = w->sizeHint().width() <= w->width();
+        }
+        if (!whole && w->isVisibleTo(window))
+            cut << text + " (" + w->metaObject()->className() + ")";
+    }
+    return cut;
 }
 
 } // namespace
@@ -126,6 +164,48 @@ private slots:
         QCOMPARE(f->opened, QList<QUrl>{support.startsWith('/') ? QUrl::fromLocalFile(support) : QUrl(support)});
         QVERIFY(visited);
         QCOMPARE(f->prompts.texts(), QStringList());
+    }
+
+    // Under the program's skin, in each format: every list shows its arrow, no text is cut, and Enter presses
+    // the push button that has the focus.
+    void windowsShowEveryTextWhole() {
+        WriteFile(f->tmp.file("tips.txt"), "A tip\nAnother tip\n");
+        const auto frame = [&](int id) { return Bounds(Render(FindControl(f->dlg.get(), id)), QColor(0xc3cbd6)); };
+        QVERIFY(!frame(D::IDC_SETTINGS_BUTTON).isEmpty());
+        QCOMPARE(frame(D::IDC_CHANGE_FOLDER), frame(D::IDC_SETTINGS_BUTTON)); // framed like its neighbours
+        const auto enterPresses = [](QDialog* dlg, int id) {
+            auto* button = FindControl<QPushButton>(dlg, id);
+            QSignalSpy pressed(button, &QPushButton::clicked);
+            dlg->show();
+            QVERIFY(QTest::qWaitForWindowActive(dlg));
+            button->setFocus();
+            QTest::keyClick(button, Qt::Key_Return);
+            QVERIFY2(pressed.count() == 1, qPrintable(button->text()));
+        };
+        for (int format = 0; format < kFormatCount; ++format) {
+            QComboBox* list = Combo(f->dlg.get(), D::IDC_OUTPUT_FORMAT);
+            Pick(list, format);
+            const QRect arrow = Bounds(Render(list), QColor(0x4a5568));
+            QVERIFY(!arrow.isEmpty() && arrow.left() > list->width() - 18);
+            QCOMPARE(CutTexts(f->dlg.get()), QStringList());
+            ConversionSettings settings;
+            settings.outputFormat = format;
+            S dlg(settings);
+            dlg.show();
+            QCOMPARE(CutTexts(&dlg), QStringList());
+            if (format == FORMAT_DVD)
+                for (int id : {S::IDCANCEL, S::IDOK})
+                    enterPresses(&dlg, id);
+        }
+        CTipOfDayDlg tip(f->prompts);
+        tip.show();
+        QCOMPARE(CutTexts(&tip), QStringList());
+        enterPresses(&tip, CTipOfDayDlg::IDC_NEXTTIP);
+        QCOMPARE(tip.TipText(), QStringLiteral("Another tip\n"));
+        QVERIFY(tip.isVisible());
+        CAboutDlg about("1.00", {"https://quor-zodi.example/", "https://quor-zodi.example/support/"}, f->prompts);
+        about.show();
+        QCOMPARE(CutTexts(&about), QStringList());
     }
 
     // The picked folder is shown and kept with one '/' at its end; a cancelled pick or a refused folder changes

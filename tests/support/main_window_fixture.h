@@ -8,6 +8,7 @@
 #include <QTimer>
 #include <QtTest>
 
+#include "app/converter_app.h"
 #include "controls/dialog_template.h"
 #include "controls/link_opener.h"
 #include "mainwin/converter_dlg.h"
@@ -18,9 +19,10 @@
 #include "support/temp_dir.h"
 
 // A main window whose program lives in a fresh temporary folder, with a scripted encoder beside it, scripted
-// message boxes and pickers, and links recorded instead of opened.
+// message boxes and pickers, and links recorded instead of opened; under the program's skin, as users see it.
 struct MainWindowFixture {
     MainWindowFixture() {
+        ApplyProgramSkin();
         std::filesystem::create_directories(tmp.path() / "src");
         SetProgramPath(tmp.file("quor-zodi-converter"));
         for (const char* var : {"XDG_CONFIG_HOME", "XDG_CONFIG_DIRS", "XDG_DATA_HOME", "XDG_DATA_DIRS"})
