@@ -127,7 +127,41 @@ Placement PutInPlace(const std::string& privatePath, const std::string& plain, c
     return placed;
 }
 
+// GIO names a file it moves to the trash by the trash's info files alone, so a file in the trash's files/ without
+// one (left by a move to the trash cut short) would be replaced by ours. Such a file first gets an info file of its
+// own: GIO then takes the next name, and the stray file shows in the trash, where the user may restore or delete it.
+// Only the home trash, which GIO uses for files on the home folder's disk, is looked at.
+void AdoptStrayTrashFile(const std::string& path) {
+    struct stat file {
+    }, home{};
+    if (::lstat(path.c_str(), &file) != 0 || ::stat(g_get_home_dir(), &home) != 0 || file.st_dev != home.st_dev)
+        return;
+    const std::filesystem::path trash = std::filesystem::path(g_get_user_data_dir()) / "Trash";
+    const std::string name = std::filesystem::path(path).filename().string();
+    const std::string info = (trash / "info" / (name + ".trashinfo")).string();
+    std::error_code error;
+    if (!std::filesystem::exists(std::filesystem::symlink_status(trash / "files" / name, error)))
+        return;
+    ::mkdir((trash / "info").c_str(), 0700); // as GIO would make it
+    const int fd = ::open(info.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return; // it has its info file, or the trash can't take one: GIO decides
+    // Where it came from is not known; it is restored beside the file that takes its name now.
+    char* where = g_uri_escape_string(path.c_str(), "/", FALSE);
+    GDateTime* now = g_date_time_new_now_local();
+    char* when = g_date_time_format(now, "%Y-%m-%dT%H:%M:%S");
+    const std::string text = std::string("[Trash Info]\nPath=") + where + "\nDeletionDate=" + when + "\n";
+    const bool written = ::write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size());
+    ::close(fd);
+    if (!written)
+        ::unlink(info.c_str());
+    g_free(when);
+    g_date_time_unref(now);
+    g_free(where);
+}
+
 bool MoveToTrash(const std::string& path, std::string* why) {
+    AdoptStrayTrashFile(path);
     GFile* file = g_file_new_for_path(path.c_str());
     GError* error = nullptr;
     const bool trashed = g_file_trash(file, nullptr, &error);

@@ -281,7 +281,7 @@ private slots:
     }
 
     // The user's own "b c_mp4.avi" beside "b c.avi" is where "b c.mp4" goes: once the new file is whole, the old one
-    // is moved to the trash (a stray file of its name there, without its info file, no obstacle), and where the
+    // is moved to the trash (beside a stray file of its name there without its info file, which is kept), and where the
     // trash can't take it, the output gets the next free name instead.
     void oldFilesGoToTheTrash_data() {
         QTest::addColumn<QString>("old");
@@ -311,12 +311,16 @@ private slots:
             WriteFile(plain, "user's");
         f->List("b c.mp4");
         QCOMPARE(f->Convert(), Outcomes{Converted});
-        const QString trashed = Listing(trash + "/files");
+        const QString trashed = Listing(trash + "/files"), trashInfo = Listing(trash + "/info");
 
         QCOMPARE(Listing(f->out()), outputs);
         QVERIFY(!fs::exists(f->tmp.file("x.avi")));
         const bool replaced = outputs.endsWith("b c_mp4.avi=converted");
-        QCOMPARE(trashed, QString(replaced ? "b c_mp4.avi=user's" : "")); // GIO takes a stray's name
+        // A stray file without its info file keeps its content and is given one; the old file takes the next name.
+        QCOMPARE(trashed, old == "taken in trash" ? "b c_mp4.2.avi=user's; b c_mp4.avi=stranger's"
+                          : replaced              ? "b c_mp4.avi=user's"
+                                                  : "");
+        QCOMPARE(trashInfo.count(".trashinfo="), trashed.count('='));
         QCOMPARE(f->message().contains("These old files were moved to the trash:\n" + QString::fromStdString(plain)),
                  replaced);
     }
