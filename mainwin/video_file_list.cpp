@@ -29,9 +29,12 @@ void CVideoFileList::SetUp() {
     header()->setStretchLastSection(false);
     header()->setSectionsMovable(false);
     setColumnWidth(0, 90);
-    setColumnWidth(1, 360);
     setColumnWidth(2, 122);
     setColumnWidth(3, fontMetrics().horizontalAdvance(QStringLiteral("Converting 100%")) + 24);
+    // The path takes what is left beside a vertical scroll bar, so that every status shows without scrolling; a path
+    // cut short is whole in its tool tip.
+    const int room = width() - 2 * frameWidth() - style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
+    setColumnWidth(1, std::max(200, room - columnWidth(0) - columnWidth(2) - columnWidth(3)));
 }
 
 namespace {

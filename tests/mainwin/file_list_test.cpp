@@ -28,7 +28,10 @@ class FileListTest : public QObject {
                              f->list()->DurationText(i), QString::number(e.sourceWidth),
                              QString::number(e.sourceHeight), QString::number(e.sourceFrameRate));
             if (const QString status = f->list()->StatusText(i); !status.isEmpty())
-                rows.last() += " " + status + " " + f->list()->topLevelItem(i)->toolTip(3);
+                rows.last() += QStringLiteral(" %1 (%2) %3")
+                                   .arg(status)
+                                   .arg(int(f->list()->RowStatus(i)))
+                                   .arg(f->list()->topLevelItem(i)->toolTip(3));
         }
         return rows;
     }
@@ -95,8 +98,9 @@ private slots:
         QFETCH(int, selectedAfter);
         QFETCH(QString, told);
         AddThree();
-        for (int i = 0; i < 3; ++i) // a status stays with its file
-            f->list()->SetStatus(i, CVideoFileList::Status::Failed, QString("why %1").arg(i));
+        using S = CVideoFileList::Status; // a status stays with its file
+        for (auto [i, status] : {std::pair{0, S::Converted}, {1, S::Failed}, {2, S::NotConverted}})
+            f->list()->SetStatus(i, status, QString("note %1").arg(i));
         const QStringList before = Rows();
         f->list()->SelectRow(selected);
         if (selected < 0)
@@ -333,7 +337,7 @@ private slots:
         QVERIFY(QFile::rename(y + ".away", y));
         QVERIFY(menuEntry("Convert failed files again", true));
         QCOMPARE(f->encoder.Runs().size(), 3 + 3 + 1);
-        QCOMPARE(Rows()[1], "2 clip.avi 00:00:10 320x240@25 Converted " + y + "\n" + out("clip_avi.avi"));
+        QCOMPARE(Rows()[1], "2 clip.avi 00:00:10 320x240@25 Converted (3) " + y + "\n" + out("clip_avi.avi"));
         QCOMPARE(QDir(out()).entryList(QDir::Files | QDir::Hidden), (QStringList{"c.avi", "clip.avi", "clip_avi.avi"}));
         for (const auto& [name, source] : {std::pair{"clip.avi", x}, {"clip_avi.avi", y}, {"c.avi", c}})
             QCOMPARE(QString(ReadFile(out(name).toStdString()).c_str()).trimmed(), source);
