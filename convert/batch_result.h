@@ -22,6 +22,7 @@ struct FileResult {
     // A converted file whose source ended early: seconds converted, against the source's playing time.
     bool endedEarly = false;
     double convertedSeconds = 0;
+    int row = -1; // the file's place in the list
 };
 
 // The end of a batch: one result per listed file, in list order, and the message for the user.

@@ -102,8 +102,16 @@ ConversionBatch::ConversionBatch(const ConversionSettings& settings, FileTable& 
       m_encoder(encoder), m_tickCount(SteadyMilliseconds) {}
 
 BatchResult ConversionBatch::Convert(const std::string& outputFolder) {
+    std::vector<int> rows;
+    for (int i = 0; i < m_files.fileCount; ++i)
+        rows.push_back(i);
+    return ConvertRows(outputFolder, rows);
+}
+
+BatchResult ConversionBatch::ConvertRows(const std::string& outputFolder, const std::vector<int>& rows,
+                                         const std::vector<std::string>& ownOutputs) {
     BatchResult result;
-    if (m_files.fileCount == 0) {
+    if (rows.empty()) {
         m_prompts.MessageBox(m_owner, Tr("No file in the list"));
         return result;
     }
@@ -123,25 +131,32 @@ BatchResult ConversionBatch::Convert(const std::string& outputFolder) {
     result.started = true;
     result.folderAccepted = true;
     m_batchOutputs.clear();
+    for (const std::string& output : ownOutputs)
+        m_batchOutputs.insert(Canonical(output));
+    m_batchSeconds = 0;
+    for (int row : rows)
+        m_batchSeconds += m_files.entries[static_cast<std::size_t>(row)].duration;
     m_state.batchStartTicks = m_tickCount();
     m_state.cancelRequested = 0;
     m_progress.BatchStarted(kInitialProgressText);
+    m_progress.FilesQueued(rows);
     m_state.secondsDone = 0;
 
-    for (int i = 0; i < m_files.fileCount; ++i) {
-        m_state.currentFileIndex = i;
-        result.files.push_back(ConvertFile(i, outputFolder));
+    for (int row : rows) {
+        m_state.currentFileIndex = row;
+        result.files.push_back(ConvertFile(row, outputFolder));
         m_progress.FileFinished(result.files.back());
-        m_state.secondsDone += m_files.entries[static_cast<std::size_t>(i)].duration;
+        m_state.secondsDone += m_files.entries[static_cast<std::size_t>(row)].duration;
 
         const FileResult& file = result.files.back();
         if (file.outcome == FileOutcome::Stopped || file.outcome == FileOutcome::NotStarted)
             break;
     }
     // The files after a stop, or after an encoder that can't be started, never ran: each is named.
-    for (auto i = result.files.size(); i < static_cast<std::size_t>(m_files.fileCount); ++i) {
+    for (auto i = result.files.size(); i < rows.size(); ++i) {
         FileResult never;
-        never.inputPath = m_files.entries[i].path;
+        never.row = rows[i];
+        never.inputPath = m_files.entries[static_cast<std::size_t>(rows[i])].path;
         result.files.push_back(never);
         m_progress.FileFinished(never);
     }
@@ -153,6 +168,7 @@ BatchResult ConversionBatch::Convert(const std::string& outputFolder) {
 FileResult ConversionBatch::ConvertFile(int index, const std::string& outputFolder) {
     const VideoFileEntry& entry = m_files.entries[static_cast<std::size_t>(index)];
     FileResult file;
+    file.row = index;
     file.inputPath = entry.path;
     // 1. The name the output is meant to have, and the older file found there: it stays until the new one is whole.
     const std::string plain = MakeOutputPath(outputFolder, entry.path, m_settings.outputFormat);
@@ -164,7 +180,11 @@ FileResult ConversionBatch::ConvertFile(int index, const std::string& outputFold
     // 3. The run.
     const LetterboxSpare spare = ComputeLetterboxSpare(m_settings, entry.sourceWidth, entry.sourceHeight);
     m_lastPosition = -1;
+    m_convertingRow = index;
+    m_lastPercent = 0;
+    m_progress.FileProgress(index, 0);
     const EncoderProcess::Result run = RunEncoder(entry.path, privatePath, spare.width, spare.height, 0);
+    m_convertingRow = -1;
     // 4. The check: one outcome from the run, the user's stop and the file written.
     JudgeRun(run, privatePath, entry, file);
     // 5. Only a whole output is put in place, and only now may an older file of its name go to the trash.
@@ -355,12 +375,29 @@ int ConversionBatch::OnEncoderNotify(unsigned code, std::int32_t value) {
     case NOTIFY_HEIGHT:
     case NOTIFY_FRAME_RATE:
         return StoreProbeReport(m_files, m_state, code, value);
-    case NOTIFY_POSITION:
+    case NOTIFY_POSITION: {
         m_lastPosition = std::max<double>(m_lastPosition, value);
-        return EncoderCallback(1, value);
+        const int reply = EncoderCallback(1, value);
+        if (reply == 0) // a file being stopped is not going further
+            ShowFilePercent(value);
+        return reply;
+    }
     default:
         return 0;
     }
+}
+
+void ConversionBatch::ShowFilePercent(double position) {
+    if (m_convertingRow < 0 || m_convertingRow >= m_files.fileCount)
+        return;
+    const double seconds = m_files.entries[static_cast<std::size_t>(m_convertingRow)].duration;
+    if (seconds <= 0)
+        return;
+    const int percent = static_cast<int>(std::clamp(position * 100 / seconds, 0.0, 100.0));
+    if (percent == m_lastPercent)
+        return;
+    m_lastPercent = percent;
+    m_progress.FileProgress(m_convertingRow, percent);
 }
 
 bool ConversionBatch::AskToStop() {
@@ -397,7 +434,7 @@ int ConversionBatch::EncoderCallback(int kind, double value) {
     m_state.lastPosition = value;
 
     const ProgressDisplay display =
-        ComputeProgress(value, m_state.secondsDone, m_files.totalDuration, m_tickCount() - m_state.batchStartTicks);
+        ComputeProgress(value, m_state.secondsDone, m_batchSeconds, m_tickCount() - m_state.batchStartTicks);
     if (!display.show)
         return 0;
     m_progress.ShowProgress(display.text, display.perMille);

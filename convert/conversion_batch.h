@@ -4,6 +4,7 @@
 #include <functional>
 #include <set>
 #include <string>
+#include <vector>
 
 #include <QString>
 
@@ -41,6 +42,10 @@ public:
     // batch, a listed source, an old file the trash can't take, or another run's output) gets a numbered name,
     // "clip (2).avi". A failed or stopped file leaves everything as it was.
     BatchResult Convert(const std::string& outputFolder);
+    // Converts only the listed files at `rows`, in that order, as Convert does. `ownOutputs` are outputs of an
+    // earlier batch into the same folder that stay: like this batch's own, none goes to the trash or gives its name.
+    BatchResult ConvertRows(const std::string& outputFolder, const std::vector<int>& rows,
+                            const std::vector<std::string>& ownOutputs = {});
 
     struct ProbeResult {
         bool accepted = false; // every fact came and the encoder ended well: the entry may become a row
@@ -80,6 +85,8 @@ private:
     void JudgeRun(const EncoderProcess::Result& run, const std::string& privatePath, const VideoFileEntry& entry,
                   FileResult& file) const;
     bool TakenInBatch(const std::string& path) const;
+    // Tells the sink how much of the current file is done, when that changed.
+    void ShowFilePercent(double position);
     bool AskToStop();
     bool StopWhenQuiet();
     void Finish(BatchResult& result);
@@ -98,4 +105,7 @@ private:
     bool m_stopProbe = false;
     std::set<std::string> m_batchOutputs; // the outputs of the running batch, as canonical paths
     double m_lastPosition = -1;           // the furthest position the running conversion reported (-1: none)
+    double m_batchSeconds = 0;            // the playing time of the files the running batch converts
+    int m_convertingRow = -1;             // the listed file being converted (-1: none)
+    int m_lastPercent = -1;               // how much of it was last reported done
 };

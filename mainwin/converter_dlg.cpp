@@ -26,6 +26,7 @@
 #include "convert/progress_dialog.h"
 #include "mainwin/about_dlg.h"
 #include "mainwin/help_window.h"
+#include "mainwin/list_progress.h"
 #include "mainwin/tip_of_day_dlg.h"
 #include "mainwin/video_file_list.h"
 #include "settings/format_controls.h"
@@ -79,6 +80,8 @@ bool ChangesTheList(int id) {
     case CConverterDlg::ID_LIST_MOVE_DOWN:
     case CConverterDlg::IDC_CONVERT:
     case CConverterDlg::IDC_CONVERT_BUTTON:
+    case CConverterDlg::ID_LIST_CONVERT_FAILED:
+    case CConverterDlg::ID_LIST_REMOVE_CONVERTED:
         return true;
     default:
         return false;
@@ -147,7 +150,8 @@ void CConverterDlg::OnInitDialog() {
 
     m_progressWindow = new CProgressDlg(this, m_prompts);
     m_progressWindow->hide();
-    m_batch = std::make_unique<ConversionBatch>(m_settings, m_files, m_prompts, this, *m_progressWindow, m_encoder);
+    m_listProgress = std::make_unique<ListProgress>(*m_progressWindow, *m_fileList);
+    m_batch = std::make_unique<ConversionBatch>(m_settings, m_files, m_prompts, this, *m_listProgress, m_encoder);
     connect(m_progressWindow, &CProgressDlg::cancelRequested, this, [this] { m_batch->RequestCancel(); });
 
     m_formatControls->Sync();
@@ -237,6 +241,9 @@ void CConverterDlg::RouteCommands() {
         m_commands.Add(id, [this] { OnConvert(); });
     for (int id : {int(IDC_SETTINGS), int(IDC_SETTINGS_BUTTON)})
         m_commands.Add(id, [this] { OnSettings(); });
+    m_commands.Add(ID_LIST_CONVERT_FAILED, [this] { OnConvertFailed(); });
+    m_commands.Add(ID_LIST_REMOVE_CONVERTED, [this] { OnRemoveConverted(); });
+    m_commands.Add(ID_LIST_OPEN_FOLDER, [this] { OnOpenOutputFolder(); });
     m_commands.Add(IDC_CHANGE_FOLDER, [this] { OnChangeFolder(); });
     m_commands.Add(IDC_HELP, [this] { OnHelpMenu(); });
     m_commands.Add(ID_HELP_CONTENT, [this] { OnHelpContent(); });
@@ -262,8 +269,19 @@ void CConverterDlg::OnConvert() {
     const std::string folder = TakeOutputFolder();
     m_batch->SetWindowHandle(static_cast<std::int64_t>(winId()));
     // Only a folder the batch accepted becomes the one that is saved.
-    if (m_batch->Convert(folder).folderAccepted)
+    const BatchResult result = m_batch->Convert(folder);
+    if (result.folderAccepted) {
         m_outputFolder = folder;
+        m_statusFolder = folder;
+        m_statusOutputs.clear();
+        KeepOutputs(result);
+    }
+}
+
+void CConverterDlg::KeepOutputs(const BatchResult& result) {
+    for (const FileResult& file : result.files)
+        if (file.outcome == FileOutcome::Converted)
+            m_statusOutputs.push_back(file.outputPath);
 }
 
 std::string CConverterDlg::TakeOutputFolder() {

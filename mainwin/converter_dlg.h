@@ -21,6 +21,7 @@ class CFormatControls;
 class CHelpWindow;
 class CProgressDlg;
 class CVideoFileList;
+class ListProgress;
 class Prompts;
 
 // The program's main window: the tool bar, the list of video files, the output folder and the format
@@ -57,6 +58,9 @@ public:
         ID_LIST_REMOVE = 32776,
         ID_LIST_MOVE_UP = 32777,
         ID_LIST_MOVE_DOWN = 32778,
+        ID_LIST_CONVERT_FAILED = 32779,
+        ID_LIST_REMOVE_CONVERTED = 32780,
+        ID_LIST_OPEN_FOLDER = 32781,
         // The window menu's About item
         IDM_ABOUTBOX = 0x0010,
     };
@@ -129,6 +133,9 @@ private:
     void OnRemove();
     void OnMove(int step);
     void OnListContextMenu();
+    void OnConvertFailed();
+    void OnRemoveConverted();
+    void OnOpenOutputFolder();
     void OnHelpMenu();
     void OnHelpContent();
     void OnAbout();
@@ -153,6 +160,12 @@ private:
     CVideoFileList* m_fileList = nullptr;
     CFormatControls* m_formatControls = nullptr;
     CProgressDlg* m_progressWindow = nullptr;
+    std::unique_ptr<ListProgress> m_listProgress;
+    // The folder of the batch that gave the rows their statuses: failed files are converted again into it. The
+    // outputs made there since are the batch's own, also those of rows removed meanwhile.
+    std::string m_statusFolder;
+    std::vector<std::string> m_statusOutputs;
+    void KeepOutputs(const BatchResult& result);
     CHelpWindow* m_helpWindow = nullptr;
     std::function<QPoint()> m_cursorPos;
     bool m_probing = false;

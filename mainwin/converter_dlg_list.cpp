@@ -1,6 +1,7 @@
 // The main window's handling of the video file list: adding (with a probe per file), removing, moving,
 // and the list's right-click menu.
 
+#include <algorithm>
 #include <filesystem>
 #include <system_error>
 
@@ -9,6 +10,7 @@
 #include <QFileInfo>
 #include <QMenu>
 
+#include "controls/link_opener.h"
 #include "controls/prompts.h"
 #include "controls/skin.h"
 #include "convert/batch_helpers.h"
@@ -26,6 +28,12 @@ const char* const kVideoFilter =
     "WMV file (*.WMV,*.ASF,*.ASX) (*.wmv *.asf *.asx);;"
     "Other video files (*.mp4 *.m4v *.mov *.mkv *.webm *.ts *.mts *.m2ts *.3gp *.flv *.vob *.ogv);;"
     "All files (*)";
+} // namespace
+
+namespace {
+// The rows "Convert failed files again" converts.
+constexpr std::initializer_list<CVideoFileList::Status> kNotConverted = {
+    CVideoFileList::Status::Failed, CVideoFileList::Status::Stopped, CVideoFileList::Status::NotConverted};
 } // namespace
 
 QString CConverterDlg::VideoFileFilter() {
@@ -128,8 +136,52 @@ void CConverterDlg::OnListContextMenu() {
     const std::pair<const char*, int> items[] = {{"Add video files to list", ID_LIST_ADD},
                                                  {"Remove video file from list", ID_LIST_REMOVE},
                                                  {"Move up", ID_LIST_MOVE_UP},
-                                                 {"Move down", ID_LIST_MOVE_DOWN}};
-    for (const auto& [text, id] : items)
-        menu.addAction(QString::fromLatin1(text))->setData(id);
+                                                 {"Move down", ID_LIST_MOVE_DOWN},
+                                                 {nullptr, 0},
+                                                 {"Convert failed files again", ID_LIST_CONVERT_FAILED},
+                                                 {"Remove converted files from list", ID_LIST_REMOVE_CONVERTED},
+                                                 {"Open output folder", ID_LIST_OPEN_FOLDER}};
+    for (const auto& [text, id] : items) {
+        if (!text) {
+            menu.addSeparator();
+            continue;
+        }
+        QAction* action = menu.addAction(QString::fromLatin1(text));
+        action->setData(id);
+        if (id == ID_LIST_CONVERT_FAILED)
+            action->setEnabled(!m_fileList->RowsWith(kNotConverted).isEmpty());
+    }
     Skin::TrackPopupMenu(&menu, Skin::kRightButton, point.x(), point.y(), this);
+}
+
+void CConverterDlg::OnConvertFailed() {
+    const QList<int> again = m_fileList->RowsWith(kNotConverted);
+    if (again.isEmpty())
+        return;
+    // The outputs of the files converted before stay theirs: none goes to the trash or lends its name.
+    m_batch->SetWindowHandle(static_cast<std::int64_t>(winId()));
+    KeepOutputs(m_batch->ConvertRows(m_statusFolder, std::vector<int>(again.begin(), again.end()), m_statusOutputs));
+}
+
+void CConverterDlg::OnRemoveConverted() {
+    const int selected = m_fileList->SelectedRow();
+    const QList<int> converted = m_fileList->RowsWith({CVideoFileList::Status::Converted});
+    for (auto it = converted.rbegin(); it != converted.rend(); ++it) {
+        m_fileList->RemoveRow(*it);
+        m_files.Remove(*it);
+    }
+    if (converted.isEmpty())
+        return;
+    m_fileList->RenumberFrom(converted.first());
+    if (selected >= 0 && !converted.contains(selected))
+        m_fileList->SelectRow(selected - static_cast<int>(std::count_if(converted.begin(), converted.end(),
+                                                                        [&](int row) { return row < selected; })));
+    else
+        m_fileList->clearSelection();
+}
+
+void CConverterDlg::OnOpenOutputFolder() {
+    const int result = OpenLink(QString::fromStdString(TakeOutputFolder()));
+    if (result <= 32)
+        ReportLinkError(m_prompts, this, result);
 }

@@ -1,5 +1,7 @@
 #include "mainwin/video_file_list.h"
 
+#include <algorithm>
+
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
@@ -20,14 +22,83 @@ CVideoFileList::CVideoFileList(QWidget* parent) : QTreeWidget(parent) {
 void CVideoFileList::SetUp() {
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setAllColumnsShowFocus(true);
-    setColumnCount(3);
-    setHeaderLabels({QStringLiteral(" Number"), QStringLiteral("  File path"), QStringLiteral("   Duration")});
+    setColumnCount(4);
+    setHeaderLabels({QStringLiteral(" Number"), QStringLiteral("  File path"), QStringLiteral("   Duration"),
+                     QStringLiteral("Status")});
     headerItem()->setTextAlignment(2, Qt::AlignCenter);
     header()->setStretchLastSection(false);
     header()->setSectionsMovable(false);
     setColumnWidth(0, 90);
-    setColumnWidth(1, 360);
     setColumnWidth(2, 122);
+    setColumnWidth(3, fontMetrics().horizontalAdvance(QStringLiteral("Converting 100%")) + 24);
+    // The path takes what is left beside a vertical scroll bar, so that every status shows without scrolling; a path
+    // cut short is whole in its tool tip.
+    const int room = width() - 2 * frameWidth() - style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
+    setColumnWidth(1, std::max(200, room - columnWidth(0) - columnWidth(2) - columnWidth(3)));
+}
+
+namespace {
+constexpr int kStatusRole = Qt::UserRole;
+constexpr int kNoteRole = Qt::UserRole + 1;
+} // namespace
+
+void CVideoFileList::SetStatus(int row, Status status, const QString& note, int percent) {
+    QTreeWidgetItem* it = topLevelItem(row);
+    if (!it)
+        return;
+    QString text;
+    switch (status) {
+    case Status::None:
+        break;
+    case Status::Waiting:
+        text = tr("Waiting");
+        break;
+    case Status::Converting:
+        text = tr("Converting %1%").arg(percent);
+        break;
+    case Status::Converted:
+        text = tr("Converted");
+        break;
+    case Status::Failed:
+        text = tr("Failed");
+        break;
+    case Status::Stopped:
+        text = tr("Stopped");
+        break;
+    case Status::NotConverted:
+        text = tr("Not converted");
+        break;
+    }
+    it->setText(3, text);
+    it->setData(3, kStatusRole, static_cast<int>(status));
+    it->setData(3, kNoteRole, note);
+    ShowToolTip(it);
+}
+
+CVideoFileList::Status CVideoFileList::RowStatus(int row) const {
+    const QTreeWidgetItem* it = topLevelItem(row);
+    return it ? static_cast<Status>(it->data(3, kStatusRole).toInt()) : Status::None;
+}
+
+QString CVideoFileList::Note(int row) const {
+    const QTreeWidgetItem* it = topLevelItem(row);
+    return it ? it->data(3, kNoteRole).toString() : QString();
+}
+
+QList<int> CVideoFileList::RowsWith(std::initializer_list<Status> statuses) const {
+    QList<int> rows;
+    for (int i = 0; i < topLevelItemCount(); ++i)
+        if (std::find(statuses.begin(), statuses.end(), RowStatus(i)) != statuses.end())
+            rows << i;
+    return rows;
+}
+
+void CVideoFileList::ShowToolTip(QTreeWidgetItem* row) {
+    // The path first: its column may show it cut short.
+    const QString note = row->data(3, kNoteRole).toString();
+    const QString tip = note.isEmpty() ? row->text(1) : row->text(1) + QLatin1Char('\n') + note;
+    for (int column = 0; column < row->columnCount(); ++column)
+        row->setToolTip(column, tip);
 }
 
 QString CVideoFileList::FormatNumber(int number) {
@@ -35,9 +106,9 @@ QString CVideoFileList::FormatNumber(int number) {
 }
 
 void CVideoFileList::AppendRow(int number, const QString& path, const QString& duration) {
-    auto* row = new QTreeWidgetItem(this, {FormatNumber(number), path, duration});
+    auto* row = new QTreeWidgetItem(this, {FormatNumber(number), path, duration, QString()});
     row->setTextAlignment(2, Qt::AlignCenter);
-    row->setToolTip(1, path);
+    ShowToolTip(row);
 }
 
 void CVideoFileList::RemoveRow(int row) {
@@ -52,13 +123,18 @@ void CVideoFileList::RenumberFrom(int from) {
 void CVideoFileList::SwapTexts(int a, int b) {
     QTreeWidgetItem* first = topLevelItem(a);
     QTreeWidgetItem* second = topLevelItem(b);
-    for (int column : {1, 2}) {
+    for (int column : {1, 2, 3}) {
         const QString text = first->text(column);
         first->setText(column, second->text(column));
         second->setText(column, text);
     }
-    first->setToolTip(1, first->text(1));
-    second->setToolTip(1, second->text(1));
+    for (int role : {kStatusRole, kNoteRole}) {
+        const QVariant value = first->data(3, role);
+        first->setData(3, role, second->data(3, role));
+        second->setData(3, role, value);
+    }
+    ShowToolTip(first);
+    ShowToolTip(second);
 }
 
 int CVideoFileList::SelectedRow() const {

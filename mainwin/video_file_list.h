@@ -1,16 +1,22 @@
 #pragma once
 
+#include <initializer_list>
+
+#include <QList>
 #include <QStringList>
 #include <QTreeWidget>
 
-// The list of video files: one row a file, numbered from 1, with its full path and playing time. The rows
-// mirror the file table entry for entry; the main window keeps the two in step.
+// The list of video files: one row a file, numbered from 1, with its full path, playing time and what the last
+// batch made of it. The rows mirror the file table entry for entry; the main window keeps the two in step. A row's
+// status goes with it when rows are removed or moved.
 class CVideoFileList : public QTreeWidget {
     Q_OBJECT
 public:
+    enum class Status { None, Waiting, Converting, Converted, Failed, Stopped, NotConverted };
+
     explicit CVideoFileList(QWidget* parent = nullptr);
 
-    // Full-row selection and the three columns.
+    // Full-row selection and the four columns.
     void SetUp();
 
     // Appends the row for `number` (from 1).
@@ -18,8 +24,18 @@ public:
     void RemoveRow(int row);
     // Gives rows `from` to the end the numbers from + 1 onward.
     void RenumberFrom(int from);
-    // Swaps the path and duration texts of two rows; the numbers stay where they are.
+    // Swaps the path, duration and status of two rows; the numbers stay where they are.
     void SwapTexts(int a, int b);
+
+    // Shows `status` for `row`: `percent` is how much of a file being converted is done; `note` the output path
+    // of a converted file, or why a file was not converted. The row's tool tip names the file, then the note.
+    void SetStatus(int row, Status status, const QString& note = QString(), int percent = 0);
+    Status RowStatus(int row) const;
+    // The output path of a converted row, or why a row was not converted.
+    QString Note(int row) const;
+    QString StatusText(int row) const { return item(row, 3); }
+    // The rows whose status is one of `statuses`, in list order.
+    QList<int> RowsWith(std::initializer_list<Status> statuses) const;
 
     // The first selected row, or -1.
     int SelectedRow() const;
@@ -44,5 +60,6 @@ protected:
 
 private:
     QString item(int row, int column) const;
+    static void ShowToolTip(QTreeWidgetItem* row);
     static QStringList LocalFiles(const QMimeData* mime);
 };

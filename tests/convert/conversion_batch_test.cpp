@@ -280,6 +280,22 @@ private slots:
         QCOMPARE(f->result.severity, BatchResult::Severity::Information);
     }
 
+    // Converting some files again: an output an earlier batch made stays, even where the trash could take it, and its
+    // name goes to no other file; the progress is of these files alone.
+    void someFilesAgainKeepTheOwnOutputs() {
+        for (const char* name : {"x/clip.mp4", "y/clip.mp4", "z/clip.mp4"})
+            f->List(name, 10, "produce; echo \"${in#*/src/}\" > \"$out\"; report 6 10");
+        fs::create_directories(f->out());
+        WriteFile(f->out("clip.avi"), "x");
+        WriteFile(f->out("clip_mp4.avi"), "y");
+        f->result = f->batch.ConvertRows(f->out(), {2}, {f->out("clip.avi"), f->out("clip_mp4.avi")});
+        QCOMPARE(f->result.files.size(), std::size_t(1));
+        QCOMPARE(f->result.files[0].row, 2);
+        QCOMPARE(Listing(f->out()), QString("clip.avi=x; clip_mp4 (2).avi=z/clip.mp4\n; clip_mp4.avi=y"));
+        QCOMPARE(Listing(m_data.file("Trash/files")), QString());
+        QVERIFY2(f->sink.shown.last().startsWith("1000 "), qPrintable(f->sink.shown.last()));
+    }
+
     // The user's own "b c_mp4.avi" beside "b c.avi" is where "b c.mp4" goes: once the new file is whole, the old one
     // is moved to the trash (beside a stray file of its name there without its info file, which is kept), and where the
     // trash can't take it, the output gets the next free name instead.

@@ -1,4 +1,5 @@
 #include <QFileInfo>
+#include <QMenu>
 #include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
@@ -16,7 +17,8 @@ class FileListTest : public QObject {
 
     std::unique_ptr<MainWindowFixture> f;
 
-    // Each row as "number name duration", then its file table entry's picture "width x height @ fps".
+    // Each row as "number name duration", then its file table entry's picture "width x height @ fps", then its
+    // status with the row's tool tip, when it has one.
     QStringList Rows() const {
         QStringList rows;
         for (int i = 0; i < f->list()->RowCount(); ++i) {
@@ -25,9 +27,25 @@ class FileListTest : public QObject {
                         .arg(f->list()->NumberText(i).trimmed(), QFileInfo(f->list()->PathText(i)).fileName(),
                              f->list()->DurationText(i), QString::number(e.sourceWidth),
                              QString::number(e.sourceHeight), QString::number(e.sourceFrameRate));
+            if (const QString status = f->list()->StatusText(i); !status.isEmpty())
+                rows.last() += QStringLiteral(" %1 (%2) %3")
+                                   .arg(status)
+                                   .arg(int(f->list()->RowStatus(i)))
+                                   .arg(f->list()->topLevelItem(i)->toolTip(3));
         }
         return rows;
     }
+    // What each row's status said, one "row text" each time it changed.
+    QStringList m_statusChanges;
+    void RecordStatuses() {
+        connect(f->list(), &QTreeWidget::itemChanged, this, [this](QTreeWidgetItem* item, int column) {
+            const QString change =
+                QStringLiteral("%1 %2").arg(f->list()->indexOfTopLevelItem(item) + 1).arg(item->text(3));
+            if (column == 3 && (m_statusChanges.isEmpty() || m_statusChanges.last() != change))
+                m_statusChanges << change;
+        });
+    }
+    QString out(const QString& name = "") const { return QString::fromStdString(f->tmp.file("out/")) + name; }
     // Three listed files: a (100 s, 320 x 240, 25 fps), b (200 s, 640 x 480, 29.97), c (300 s, 720 x 576, 23.976).
     void AddThree() {
         f->AddThroughPicker({f->Source("a.avi", 100, 320, 240, 25), f->Source("b.mpg", 200, 640, 480, 29.97),
@@ -38,6 +56,7 @@ class FileListTest : public QObject {
 
 private slots:
     void init() {
+        m_statusChanges.clear();
         f = std::make_unique<MainWindowFixture>();
         f->folderEdit()->setText(QString::fromStdString(f->tmp.file("out/")));
     }
@@ -79,6 +98,9 @@ private slots:
         QFETCH(int, selectedAfter);
         QFETCH(QString, told);
         AddThree();
+        using S = CVideoFileList::Status; // a status stays with its file
+        for (auto [i, status] : {std::pair{0, S::Converted}, {1, S::Failed}, {2, S::NotConverted}})
+            f->list()->SetStatus(i, status, QString("note %1").arg(i));
         const QStringList before = Rows();
         f->list()->SelectRow(selected);
         if (selected < 0)
@@ -230,6 +252,99 @@ private slots:
         QVERIFY(!progress()->isVisible());
         const QString run = f->encoder.Runs().last();
         QVERIFY2(run.endsWith(QStringLiteral(" 0 %1").arg(f->dlg->winId())), qPrintable(run));
+    }
+
+    // Each file's status through a batch where the second ends its own way; its tool tip says where the output went
+    // or why there is none.
+    void statusFollowsEachFile_data() {
+        QTest::addColumn<QString>("b"); // the second file's conversion
+        QTest::addColumn<QString>("changes");
+        QTest::addColumn<QString>("tips"); // the rows' notes
+        const QString start = "1 Waiting,2 Waiting,3 Waiting,1 Converting 0%,";
+        const QString first = start + "1 Converted,2 Converting 0%,2 Converting 25%,";
+        QTest::newRow("converted") << "produce; report 6 50" << first + "2 Converted,3 Converting 0%,3 Converted"
+                                   << "a.avi|b.avi|c.avi";
+        QTest::newRow("failed") << "report 6 50; fail 'zezozov: no room'"
+                                << first + "2 Failed,3 Converting 0%,3 Converted"
+                                << "a.avi|zezozov: no room|c.avi";
+        QTest::newRow("stopped") << "report 6 50; report 6 60" << first + "2 Stopped,3 Not converted"
+                                 << "a.avi|Stopped by the user; nothing of it was kept.|"
+                                    "The batch ended before this file.";
+        QTest::newRow("no encoder") << "" << start + "1 Failed,2 Not converted,3 Not converted"
+                                    << "The encoder %1 could not be started: No such file or directory.|"
+                                       "The batch ended before this file.|The batch ended before this file.";
+    }
+    void statusFollowsEachFile() {
+        QFETCH(QString, b);
+        QFETCH(QString, changes);
+        QFETCH(QString, tips);
+        AddThree();
+        f->encoder.Script("a.avi", "produce");
+        f->encoder.Script("b.mpg", b.toStdString());
+        f->encoder.Script("c.wmv", "produce");
+        if (b.isEmpty())
+            std::filesystem::remove(f->tmp.file("zezozov"));
+        RecordStatuses();
+        connect(f->list(), &QTreeWidget::itemChanged, this, [this](QTreeWidgetItem* item) {
+            if (item->text(3) == "Converting 25%" && QString(QTest::currentDataTag()) == "stopped")
+                f->dlg->batch().RequestCancel();
+        });
+        convert();
+        QCOMPARE(m_statusChanges.join(','), changes);
+        QStringList notes;
+        for (int i = 0; i < 3; ++i) {
+            notes << f->list()->Note(i).remove(out());
+            QCOMPARE(f->list()->topLevelItem(i)->toolTip(0), f->list()->PathText(i) + "\n" + f->list()->Note(i));
+        }
+        QCOMPARE(notes.join('|'), tips.replace("%1", QString::fromStdString(f->tmp.file("zezozov"))));
+    }
+
+    // The second of three files vanished before Convert; once it is back, converting failed files again converts it
+    // alone, into the folder of the batch, leaving the other outputs (here one whose name it shares) as they were.
+    void failedFilesConvertAgain() {
+        QString x = f->Source("clip.avi", 10), y = x, c = f->Source("c.avi", 10);
+        for (QString* path : {&x, &y}) {
+            path->insert(path->lastIndexOf('/'), path == &x ? "/x" : "/y");
+            std::filesystem::create_directories(std::filesystem::path(path->toStdString()).parent_path());
+            WriteFile(path->toStdString(), "source");
+        }
+        f->AddThroughPicker({x, y, c});
+        for (const char* name : {"clip.avi", "c.avi"})
+            f->encoder.Script(name, "[ -f \"$in\" ] || fail \"zezozov: $in: No such file\"; echo \"$in\" > \"$out\"");
+        QVERIFY(QFile::rename(y, y + ".away"));
+        const auto menuEntry = [this](const QString& text, bool choose) {
+            bool enabled = false;
+            f->dlg->SetCursorSourceForTest([] { return QPoint(120, 80); });
+            MainWindowFixture::OnNextWindow([&](QWidget* w) {
+                auto* menu = qobject_cast<QMenu*>(w);
+                for (QAction* action : menu->actions())
+                    if (action->text() == text) {
+                        enabled = action->isEnabled();
+                        menu->setActiveAction(action);
+                    }
+                QTest::keyClick(menu, choose ? Qt::Key_Return : Qt::Key_Escape);
+            });
+            emit f->list()->customContextMenuRequested(QPoint(3, 3));
+            return enabled;
+        };
+        QVERIFY(!menuEntry("Convert failed files again", false));
+        convert();
+        QCOMPARE(f->list()->StatusText(1), QString("Failed"));
+        QCOMPARE(f->list()->Note(1), "zezozov: " + y + ": No such file");
+        QVERIFY(menuEntry("Open output folder", true));
+        QCOMPARE(f->opened, QList<QUrl>{QUrl::fromLocalFile(out())});
+        f->folderEdit()->setText(QString::fromStdString(f->tmp.file("elsewhere/")));
+        QVERIFY(QFile::rename(y + ".away", y));
+        QVERIFY(menuEntry("Convert failed files again", true));
+        QCOMPARE(f->encoder.Runs().size(), 3 + 3 + 1);
+        QCOMPARE(Rows()[1], "2 clip.avi 00:00:10 320x240@25 Converted (3) " + y + "\n" + out("clip_avi.avi"));
+        QCOMPARE(QDir(out()).entryList(QDir::Files | QDir::Hidden), (QStringList{"c.avi", "clip.avi", "clip_avi.avi"}));
+        for (const auto& [name, source] : {std::pair{"clip.avi", x}, {"clip_avi.avi", y}, {"c.avi", c}})
+            QCOMPARE(QString(ReadFile(out(name).toStdString()).c_str()).trimmed(), source);
+        // Only the rows without a status are left, renumbered.
+        f->AddThroughPicker({f->Source("d.avi", 10)});
+        QVERIFY(f->dlg->OnCommand(D::ID_LIST_REMOVE_CONVERTED));
+        QCOMPARE(Rows(), QStringList{"1 d.avi 00:00:10 320x240@25"});
     }
 
     // Cancel and the progress window's close box ask, and Yes stops the encoder; no output is left.

@@ -1,5 +1,6 @@
 #include <QCheckBox>
 #include <QComboBox>
+#include <QHeaderView>
 #include <QPushButton>
 #include <QSlider>
 
@@ -38,7 +39,7 @@ QString Shown(const QWidget* window) {
 }
 
 // Every text of `window` that does not show whole, as "text (class)": a label, link, check box or button narrower
-// than its text, or a list entry cut without its whole text in the list's tool tip.
+// than its text, a list entry cut without its whole text in the list's tool tip, or a list's columns wider than it.
 QStringList CutTexts(QWidget* window) {
     QStringList cut;
     for (QWidget* w : window->findChildren<QWidget*>()) {
@@ -66,6 +67,8 @@ QStringList CutTexts(QWidget* window) {
         } else if ((label && !label->wordWrap()) || button) {
             whole = w->sizeHint().width() <= w->width();
         }
+        if (auto* tree = qobject_cast<QTreeView*>(w); tree && tree->header()->length() > tree->viewport()->width())
+            cut << "columns (" + QString(w->metaObject()->className()) + ")"; // one would show only after scrolling
         if (!whole && w->isVisibleTo(window))
             cut << text + " (" + w->metaObject()->className() + ")";
     }
