@@ -12,6 +12,7 @@ import shutil
 import subprocess
 import sys
 import tempfile
+import time
 from fractions import Fraction
 
 sys.dont_write_bytecode = True
@@ -307,8 +308,17 @@ def test_stop(work):
     check(status == 5 and len(reports) == 1 and reports[0].startswith("6 "), "stop: exit %d, %r: %s" % (
         status, reports, err))
     check(os.listdir(work) == ["long.avi"], "stop: files left behind: %r" % os.listdir(work))
-    check(subprocess.run(["pgrep", "-f", os.path.join(work, ".long.vob.zezozov-")]).returncode == 1,
-          "stop: ffmpeg still runs")
+    ffmpeg_runs = lambda: subprocess.run(["pgrep", "-f", os.path.join(work, ".long.vob.zezozov-")]).returncode == 0
+    check(not ffmpeg_runs(), "stop: ffmpeg still runs")
+
+    # The encoder killed outright (its reports unanswered, the reply channel still open): its FFmpeg ends with it.
+    encoder = subprocess.Popen([ZEZOZOV] + encoder_args(src, out, {"Output format": DVD}), stdin=subprocess.PIPE,
+                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    started = any(ffmpeg_runs() or time.sleep(0.1) for _ in range(100))
+    encoder.kill()
+    encoder.wait()
+    ended = any(not ffmpeg_runs() or time.sleep(0.1) for _ in range(100))
+    check(started and ended, "killed encoder: ffmpeg started %s, ended %s" % (started, ended))
 
 
 # --- hostile names --------------------------------------------------------------------------------------------
