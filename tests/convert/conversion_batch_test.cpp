@@ -219,6 +219,10 @@ private slots:
         QCOMPARE(f->batch.State().cancelRequested, yes ? 1 : 0);
         QCOMPARE(f->sink.messages.size(), 1);
         QCOMPARE(f->message().isEmpty(), yes);
+        // The next batch starts afresh: the stop was this batch's.
+        f->sink.onShow = {};
+        QCOMPARE(f->Convert(), Outcomes(3, Converted));
+        QCOMPARE(f->sink.questions, 1);
     }
 
     void quietEncoderAfterAStopRequestIsAskedAndEnded() {
