@@ -46,6 +46,17 @@ private slots:
         QCOMPARE(picked, (QStringList{dir + "/MOVIE.AVI", dir + "/Song.Mpg", dir + "/ad.webm", dir + "/cam.mts",
                                       dir + "/clip.avi", dir + "/phone.MP4", dir + "/show.Wmv"}));
     }
+
+    // A question's Enter answers Yes, as "Do you really want to stop?" needs; a plain message's closes it.
+    void enterTakesTheDefaultAnswer() {
+        for (auto [buttons, answer] :
+             {std::pair{Prompts::YesNoButtons, int(Prompts::AnswerYes)}, {Prompts::OkButton, int(Prompts::AnswerOk)}}) {
+            QTimer::singleShot(0, [] { QTest::keyClick(QApplication::activeModalWidget(), Qt::Key_Return); });
+            QCOMPARE(QtPrompts("quor-zodi-converter")
+                         .MessageBox(nullptr, "Do you really want to stop?", "", buttons, Prompts::WarningIcon),
+                     answer);
+        }
+    }
 };
 
 QTEST_MAIN(PromptsTest)
