@@ -180,10 +180,12 @@ private slots:
         QCOMPARE(f->prompts.texts(),
                  QStringList{"These files of the last list no longer exist and were left out:\n" + src + "b.avi"});
         const auto removeAll = [](CConverterDlg* dlg) {
-            for (int i = 0; i < 3; ++i) {
+            for (int i = 0; i < 2; ++i) {
                 dlg->fileList()->SelectRow(0);
                 dlg->OnCommand(CConverterDlg::IDC_REMOVE);
             }
+            dlg->fileList()->SetStatus(0, CVideoFileList::Status::Converted); // as a batch would
+            dlg->OnCommand(CConverterDlg::ID_LIST_REMOVE_CONVERTED);
         };
         QCOMPARE(RunUntilListed(3, {}, removeAll), second);
         QCOMPARE(RunUntilListed(0), QStringList());
