@@ -143,8 +143,11 @@ void ApplyCommandLine(const CommandLine& command, ConversionSettings& settings) 
 std::string UsageText(const std::string& program) {
     std::string text = "Usage: " + program + " [FILE]...\n" + "       " + program +
                        " --convert [--format NAME] [--output DIR] [--set \"KEY=VALUE\"]... [--dry-run] FILE...\n\n"
-                       "Without --convert, opens the window with the files added to its list.\n"
-                       "With --convert, converts the files without a window, using the settings of option.ini\n"
+                       "Without --convert, opens the window with the list it kept from the last run (in\n"
+                       "$XDG_STATE_HOME/quor-zodi-converter/file-list, ~/.local/state when unset) and the files\n"
+                       "added after it; removing every row from the list empties the kept list.\n"
+                       "With --convert, converts only the files given without a window (the kept list is neither\n"
+                       "read nor written), using the settings of option.ini\n"
                        "(which it reads and never writes), changed by the options:\n"
                        "  --format NAME       the output format, one of:\n";
     const auto& names = FormatNames();

@@ -6,6 +6,7 @@
 #include "controls/prompts.h"
 #include "controls/skin.h"
 #include "mainwin/converter_dlg.h"
+#include "mainwin/kept_list.h"
 #include "mainwin/tip_of_day_dlg.h"
 
 CConverterApp::CConverterApp(Prompts* prompts) : m_prompts(prompts), m_ownsPrompts(prompts == nullptr) {
@@ -31,8 +32,14 @@ bool CConverterApp::InitInstance() {
 
     {
         CConverterDlg dlg(m_settings, *m_prompts);
-        if (!m_startupFiles.empty()) // once the window shows, so that a failure has a window to report in
-            QTimer::singleShot(0, &dlg, [this, &dlg] { dlg.AddFiles(m_startupFiles); });
+        // The last run's list first; the command line's files come after it.
+        const QStringList leftOut = dlg.KeepListIn(KeptListFile());
+        // Once the window shows, so that a message has a window to report in.
+        QTimer::singleShot(0, &dlg, [this, &dlg, leftOut] {
+            dlg.ReportLeftOut(leftOut);
+            if (!m_startupFiles.empty())
+                dlg.AddFiles(m_startupFiles);
+        });
         dlg.exec();
     } // the dialog saves the settings as it goes
     return false;

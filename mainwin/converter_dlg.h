@@ -96,6 +96,11 @@ public:
     void AddFiles(const std::vector<std::string>& paths);
     // The same for names as Qt gives them (the file picker, a drop).
     void AddFiles(const QStringList& paths);
+    // Keeps the list in `file` from now on: lists the files kept there with their facts (not probed again), leaves
+    // out those that are gone, and saves the list after every change. Answers the names left out.
+    QStringList KeepListIn(const std::string& file);
+    // Tells the user, in one message, which files of the kept list were left out.
+    void ReportLeftOut(const QStringList& paths);
     // Runs the encoder on one file and returns when it has ended: `probeOnly` 1 reads the file's facts,
     // 0 converts it into `outputPath`.
     EncoderProcess::Result RunEncoder(const std::string& inputPath, const std::string& outputPath, int spareWidth,
@@ -166,6 +171,12 @@ private:
     std::string m_statusFolder;
     std::vector<std::string> m_statusOutputs;
     void KeepOutputs(const BatchResult& result);
+    // Lists the file table's entry `fileCount`, which holds the facts of `path`.
+    void AppendListed(const std::string& path);
+    // Writes the list to the kept list's file, if there is one; a failure is told once a run.
+    void SaveList();
+    std::string m_keptList;
+    bool m_keptListFailed = false;
     CHelpWindow* m_helpWindow = nullptr;
     std::function<QPoint()> m_cursorPos;
     bool m_probing = false;

@@ -15,6 +15,7 @@
 #include "controls/skin.h"
 #include "convert/batch_helpers.h"
 #include "mainwin/converter_dlg.h"
+#include "mainwin/kept_list.h"
 #include "mainwin/video_file_list.h"
 
 namespace {
@@ -79,11 +80,8 @@ void CConverterDlg::AddFiles(const std::vector<std::string>& paths) {
             failed.append({path, QString::fromStdString(probe.reason)});
             continue;
         }
-        const int number = m_files.fileCount + 1;
-        m_files.AppendProbed(input);
-        const VideoFileEntry& entry = m_files.entries[static_cast<std::size_t>(number - 1)];
-        m_fileList->AppendRow(number, QFile::decodeName(input.c_str()),
-                              QString::fromStdString(FormatSeconds(static_cast<std::int64_t>(entry.duration))));
+        AppendListed(input);
+        SaveList(); // row by row: a crash in the middle of a long add keeps the rows listed so far
     }
     m_probing = false;
 
@@ -92,6 +90,54 @@ void CConverterDlg::AddFiles(const std::vector<std::string>& paths) {
                              QString(), Prompts::OkButton, Prompts::ErrorIcon);
     for (const auto& [path, why] : failed)
         m_prompts.MessageBox(this, tr("Load file %1 failed.").arg(path) + QLatin1Char('\n') + why);
+}
+
+void CConverterDlg::AppendListed(const std::string& path) {
+    const int number = m_files.fileCount + 1;
+    m_files.AppendProbed(path);
+    const VideoFileEntry& entry = m_files.entries[static_cast<std::size_t>(number - 1)];
+    m_fileList->AppendRow(number, QFile::decodeName(path.c_str()),
+                          QString::fromStdString(FormatSeconds(static_cast<std::int64_t>(entry.duration))));
+}
+
+QStringList CConverterDlg::KeepListIn(const std::string& file) {
+    QStringList leftOut;
+    for (const VideoFileEntry& kept : LoadKeptList(file)) {
+        std::error_code ec;
+        if (!std::filesystem::exists(kept.path, ec)) {
+            leftOut << QFile::decodeName(kept.path.c_str());
+            continue;
+        }
+        VideoFileEntry* entry = m_files.ProbeEntry();
+        if (!entry)
+            break;
+        *entry = kept;
+        AppendListed(kept.path);
+    }
+    m_keptList = file;
+    if (!leftOut.isEmpty())
+        SaveList(); // named once: the next start does not see them again
+    return leftOut;
+}
+
+void CConverterDlg::ReportLeftOut(const QStringList& paths) {
+    if (!paths.isEmpty())
+        m_prompts.MessageBox(this, tr("These files of the last list no longer exist and were left out:\n%1")
+                                       .arg(paths.join(QLatin1Char('\n'))));
+}
+
+void CConverterDlg::SaveList() {
+    if (m_keptList.empty())
+        return;
+    const auto& entries = m_files.entries;
+    std::string error;
+    if (SaveKeptList(m_keptList, {entries.begin(), entries.begin() + m_files.fileCount}, &error) || m_keptListFailed)
+        return;
+    m_keptListFailed = true;
+    m_prompts.MessageBox(this,
+                         tr("The list could not be kept in %1: %2.\nIt will not come back at the next start.")
+                             .arg(QFile::decodeName(m_keptList.c_str()), QString::fromStdString(error)),
+                         QString(), Prompts::OkButton, Prompts::WarningIcon);
 }
 
 void CConverterDlg::OnRemove() {
@@ -103,6 +149,7 @@ void CConverterDlg::OnRemove() {
     m_fileList->RemoveRow(row);
     m_files.Remove(row);
     m_fileList->RenumberFrom(row);
+    SaveList();
     if (row < m_files.fileCount) {
         m_fileList->SelectRow(row);
         m_fileList->setFocus();
@@ -128,6 +175,7 @@ void CConverterDlg::OnMove(int step) {
     m_fileList->SelectRow(target);
     m_fileList->setFocus();
     m_files.Swap(row, target);
+    SaveList();
 }
 
 void CConverterDlg::OnListContextMenu() {
@@ -173,6 +221,7 @@ void CConverterDlg::OnRemoveConverted() {
     if (converted.isEmpty())
         return;
     m_fileList->RenumberFrom(converted.first());
+    SaveList();
     if (selected >= 0 && !converted.contains(selected))
         m_fileList->SelectRow(selected - static_cast<int>(std::count_if(converted.begin(), converted.end(),
                                                                         [&](int row) { return row < selected; })));

@@ -34,9 +34,14 @@ def area_convert(tmp, prefix, env):
     latin1 = os.fsdecode(b"caf\xe9")  # a name that is not valid UTF-8 converts into one of the same bytes
     for name in ("a.avi", latin1 + ".avi"):
         make_clip(os.path.join(tmp, name))
+    kept = os.path.join(env["HOME"], ".local", "state", "quor-zodi-converter")
+    os.makedirs(kept)
+    open(os.path.join(kept, "file-list"), "w").write("quor-zodi-converter list 1\n1 2 3 4 /gone.avi\nend\n")
     r = run(prefix, ["--convert", "--format", "dvd", "--set", "TV mode=1", "--output", "new/dvd", "a.avi",
                      latin1 + ".avi"], tmp, env)
     check(r.returncode == 0, "two clips convert: %d %s" % (r.returncode, r.stderr))
+    check(os.listdir(kept) == ["file-list"] and "/gone.avi" in open(os.path.join(kept, "file-list")).read(),
+          "--convert leaves the window's kept list alone")
     for name in ("a.vob", latin1 + ".vob"):
         path = os.path.join(tmp, "new", "dvd", name)
         if check(os.path.exists(path), name + " made"):
@@ -231,6 +236,7 @@ def main():
     with tempfile.TemporaryDirectory(prefix="qzc-cli-") as tmp:
         prefix = install(tmp)
         env = dict(os.environ, XDG_CONFIG_HOME=os.path.join(tmp, "config"), HOME=tmp)
+        env.pop("XDG_STATE_HOME", None)
         env.pop("DISPLAY", None)
         env.pop("WAYLAND_DISPLAY", None)
         work = os.path.join(tmp, "work")

@@ -1,3 +1,4 @@
+#include <QFile>
 #include <QLineEdit>
 #include <QtTest>
 
@@ -21,6 +22,38 @@ class ConverterAppTest : public QObject {
     std::pair<bool, int> Run(const std::function<void(CConverterDlg*)>& whileRunning,
                              const std::vector<std::string>& files = {}) {
         return f->Run([&](QWidget* w) { whileRunning(qobject_cast<CConverterDlg*>(w)); }, files);
+    }
+
+    // Runs the program with `files` on its command line until its list has `rows` rows and no probe runs (a timer
+    // looks again until then), then does `act` to it and
+    // closes it. Answers the rows as "path duration width x height fps".
+    QStringList RunUntilListed(int rows, const std::vector<std::string>& files = {},
+                               const std::function<void(CConverterDlg*)>& act = {}) {
+        QStringList listed;
+        bool done = false;
+        Run(
+            [&](CConverterDlg* dlg) {
+                auto* poll = new QTimer(dlg);
+                QObject::connect(poll, &QTimer::timeout, dlg, [&, dlg] {
+                    if (done || dlg->IsProbing() || dlg->fileList()->RowCount() < rows)
+                        return;
+                    done = true;
+                    for (int i = 0; i < dlg->fileList()->RowCount(); ++i) {
+                        const VideoFileEntry& e = dlg->files().entries[i];
+                        listed << QStringLiteral("%1 %2 %3x%4 %5")
+                                      .arg(dlg->fileList()->PathText(i), dlg->fileList()->DurationText(i))
+                                      .arg(e.sourceWidth)
+                                      .arg(e.sourceHeight)
+                                      .arg(e.sourceFrameRate);
+                    }
+                    if (act)
+                        act(dlg);
+                    dlg->close();
+                });
+                poll->start(10);
+            },
+            files);
+        return listed;
     }
 
 private slots:
@@ -111,24 +144,55 @@ private slots:
             encoder.Script(name, "report 1 5; report 2 320; report 3 240; report 4 250000000");
         }
         encoder.Script("bad.avi", "fail 'not a media file'");
-        QStringList listed;
-        Run(
-            [&](CConverterDlg* dlg) {
-                // Called while the probes may be running: a timer looks again until they are done.
-                auto* poll = new QTimer(dlg);
-                QObject::connect(poll, &QTimer::timeout, dlg, [&, dlg] {
-                    if (encoder.Runs().size() < 3 || dlg->IsProbing() || !listed.isEmpty())
-                        return;
-                    for (int i = 0; i < dlg->fileList()->RowCount(); ++i)
-                        listed << dlg->fileList()->PathText(i);
-                    dlg->close();
-                });
-                poll->start(10);
-            },
-            {f->program.file("a.avi"), f->program.file("bad.avi"), f->program.file("b.avi")});
-        QCOMPARE(listed, QStringList({src + "a.avi", src + "b.avi"}));
+        QCOMPARE(RunUntilListed(2, {f->program.file("a.avi"), f->program.file("bad.avi"), f->program.file("b.avi")}),
+                 QStringList({src + "a.avi 00:00:05 320x240 25", src + "b.avi 00:00:05 320x240 25"}));
         QCOMPARE(f->prompts.texts(), QStringList{"Load file " + src + "bad.avi failed.\nnot a media file"});
         QVERIFY(f->prompts.shown[0].owner);
+    }
+
+    // The list comes back at the next start with the facts probed before, the files gone since left out and named
+    // once, the command line's files after it; removing every row empties it for good.
+    void theListComesBackAtTheNextStart() {
+        FakeEncoder encoder(f->program.path());
+        const std::string latin1 = "caf\xe9.avi"; // not UTF-8
+        const std::pair<std::string, int> sources[] = {{"a.avi", 5}, {"b.avi", 65}, {latin1, 3725}, {"d.avi", 7}};
+        for (const auto& [name, seconds] : sources) {
+            WriteFile(f->program.file(name), "source");
+            encoder.Script(name, "report 1 " + std::to_string(seconds) + "; report 2 " + std::to_string(seconds * 2) +
+                                     "; report 3 240; report 4 299700000");
+        }
+        const QString src = QString::fromStdString(f->program.dir());
+        const QString a = src + "a.avi 00:00:05 10x240 29.97",
+                      c = QFile::decodeName(f->program.file(latin1).c_str()) + " 01:02:05 7450x240 29.97";
+        const auto moveUp = [](CConverterDlg* dlg) {
+            dlg->fileList()->SelectRow(2);
+            dlg->OnCommand(CConverterDlg::IDC_MOVE_UP);
+            dlg->OnCommand(CConverterDlg::IDC_MOVE_UP);
+        };
+        QCOMPARE(
+            RunUntilListed(3, {f->program.file("a.avi"), f->program.file("b.avi"), f->program.file(latin1)}, moveUp)
+                .size(),
+            3);
+        std::filesystem::remove(f->program.file("b.avi"));
+        QCOMPARE(RunUntilListed(2), QStringList({c, a}));
+        QCOMPARE(f->prompts.texts(),
+                 QStringList{"These files of the last list no longer exist and were left out:\n" + src + "b.avi"});
+        const auto removeConverted = [](CConverterDlg* dlg) {
+            dlg->fileList()->SetStatus(2, CVideoFileList::Status::Converted); // as a batch would
+            dlg->OnCommand(CConverterDlg::ID_LIST_REMOVE_CONVERTED);
+        };
+        QCOMPARE(RunUntilListed(3, {f->program.file("d.avi")}, removeConverted),
+                 QStringList({c, a, src + "d.avi 00:00:07 14x240 29.97"}));
+        QCOMPARE(encoder.Runs().size(), 4); // the kept files were not probed again
+        const auto removeAll = [](CConverterDlg* dlg) {
+            for (int i = 0; i < 2; ++i) {
+                dlg->fileList()->SelectRow(0);
+                dlg->OnCommand(CConverterDlg::IDC_REMOVE);
+            }
+        };
+        QCOMPARE(RunUntilListed(2, {}, removeAll), QStringList({c, a}));
+        QCOMPARE(RunUntilListed(0), QStringList());
+        QCOMPARE(f->prompts.texts().size(), 1);
     }
 };
 

@@ -13,13 +13,14 @@
 #include "support/scripted_prompts.h"
 #include "support/temp_dir.h"
 
-// The whole program, started as main() starts it: it lives in a fresh temporary folder, which is also HOME,
-// and keeps its application profile under a temporary XDG_CONFIG_HOME.
+// The whole program, started as main() starts it: it lives in a fresh temporary folder, which is also HOME (so its
+// list is kept under HOME/.local/state), and keeps its application profile under a temporary XDG_CONFIG_HOME.
 struct AppFixture {
     AppFixture() {
         SetProgramPath(program.file("quor-zodi-converter"));
         qputenv("HOME", QByteArray::fromStdString(program.path().string()));
         qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(config.path().string()));
+        qunsetenv("XDG_STATE_HOME");
     }
     std::string ProfilePath() const { return config.file("quor-zodi-converter.ini"); }
 
