@@ -2,12 +2,12 @@
 
 #include <charconv>
 #include <cmath>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <system_error>
 
+#include "settings/settings_location.h"
 #include "settings/write_file_safely.h"
 
 namespace fs = std::filesystem;
@@ -122,17 +122,11 @@ std::optional<std::vector<VideoFileEntry>> ParseKeptList(std::string_view text) 
 }
 
 std::string KeptListFile(const std::string& xdgStateHome, const std::string& home) {
-    // As for the other XDG folders, a relative XDG_STATE_HOME is invalid and is ignored.
-    std::string state = !xdgStateHome.empty() && xdgStateHome.front() == '/' ? xdgStateHome : home + "/.local/state";
-    while (!state.empty() && state.back() == '/')
-        state.pop_back();
-    return state + "/quor-zodi-converter/file-list";
+    return XdgBaseFolder(xdgStateHome, home, "/.local/state") + "quor-zodi-converter/file-list";
 }
 
 std::string KeptListFile() {
-    const char* xdg = std::getenv("XDG_STATE_HOME");
-    const char* home = std::getenv("HOME");
-    return KeptListFile(xdg ? xdg : "", home ? home : "");
+    return XdgBaseFolder("XDG_STATE_HOME", "/.local/state") + "quor-zodi-converter/file-list";
 }
 
 std::vector<VideoFileEntry> LoadKeptList(const std::string& file) {

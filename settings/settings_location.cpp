@@ -12,18 +12,26 @@
 
 namespace fs = std::filesystem;
 
+std::string XdgBaseFolder(const std::string& value, const std::string& home, const char* fallback) {
+    // The XDG rule: a relative value is invalid and is ignored.
+    std::string folder = !value.empty() && value.front() == '/' ? value : home + fallback;
+    while (!folder.empty() && folder.back() == '/')
+        folder.pop_back();
+    return folder + '/';
+}
+
+std::string XdgBaseFolder(const char* variable, const char* fallback) {
+    const char* value = std::getenv(variable);
+    const char* home = std::getenv("HOME");
+    return XdgBaseFolder(value ? value : "", home ? home : "", fallback);
+}
+
 std::string UserConfigFolder(const std::string& xdgConfigHome, const std::string& home) {
-    // The XDG rule: a relative XDG_CONFIG_HOME is invalid and is ignored.
-    std::string config = !xdgConfigHome.empty() && xdgConfigHome.front() == '/' ? xdgConfigHome : home + "/.config";
-    while (!config.empty() && config.back() == '/')
-        config.pop_back();
-    return config + '/';
+    return XdgBaseFolder(xdgConfigHome, home, "/.config");
 }
 
 std::string UserConfigFolder() {
-    const char* xdg = std::getenv("XDG_CONFIG_HOME");
-    const char* home = std::getenv("HOME");
-    return UserConfigFolder(xdg ? xdg : "", home ? home : "");
+    return XdgBaseFolder("XDG_CONFIG_HOME", "/.config");
 }
 
 std::string SettingsFolder(const std::string& programDir, bool keepsSettingsBeside, const std::string& xdgConfigHome,

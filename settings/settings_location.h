@@ -2,6 +2,12 @@
 
 #include <string>
 
+// A folder by the XDG base-directory rule, ending in '/': `value` (an XDG_*_HOME variable's) when it is an absolute
+// path, else `home` + `fallback` (such as "/.config").
+std::string XdgBaseFolder(const std::string& value, const std::string& home, const char* fallback);
+// The same for this process: `variable` and HOME from the environment.
+std::string XdgBaseFolder(const char* variable, const char* fallback);
+
 // The user's configuration folder, ending in '/': `xdgConfigHome` when it is an absolute path, else
 // `home` + "/.config".
 std::string UserConfigFolder(const std::string& xdgConfigHome, const std::string& home);
