@@ -82,26 +82,28 @@ int Convert(const CommandLine& command, std::ostream& out, std::ostream& err, bo
     const auto interrupted = [] { return interruptSignal != 0 ? 128 + static_cast<int>(interruptSignal) : 0; };
 
     int refused = 0;
-    for (const std::string& path : command.files) {
-        // The name's own bytes: one that is not valid UTF-8 still names its file.
-        const std::string input = AbsolutePath(path);
-        const ConversionBatch::ProbeResult probe = interrupted() ? ConversionBatch::ProbeResult() : batch.Probe(input);
-        if (interrupted()) {
-            for (const std::string& file : command.files)
-                err << "not started " << file << '\n';
-            return interrupted();
-        }
-        if (probe.run.outcome == EncoderProcess::Outcome::CouldNotStart) {
-            err << GetApplicationName() << ": the encoder " << encoder.Program().toStdString()
-                << " could not be started: " << probe.run.errorText.toStdString() << '\n';
-            return kExitSomeFailed;
-        }
-        if (!probe.accepted) {
-            err << "not converted " << path << ": " << probe.reason << '\n';
-            ++refused;
-            continue;
-        }
-        files.AppendProbed(input);
+    // The names' own bytes: one that is not valid UTF-8 still names its file.
+    std::vector<std::string> inputs;
+    for (const std::string& path : command.files)
+        inputs.push_back(AbsolutePath(path));
+    const ConversionBatch::ProbeEnd probed =
+        batch.ProbeFiles(inputs, [&](std::size_t place, const ConversionBatch::ProbeResult& probe) {
+            if (probe.accepted) {
+                files.AppendProbed(inputs[place]);
+            } else if (!interrupted()) {
+                err << "not converted " << command.files[place] << ": " << probe.reason << '\n';
+                ++refused;
+            }
+        });
+    if (interrupted()) {
+        for (const std::string& file : command.files)
+            err << "not started " << file << '\n';
+        return interrupted();
+    }
+    if (!probed.startError.isEmpty()) {
+        err << GetApplicationName() << ": the encoder " << encoder.Program().toStdString()
+            << " could not be started: " << probed.startError.toStdString() << '\n';
+        return kExitSomeFailed;
     }
 
     if (command.dryRun) {

@@ -177,6 +177,8 @@ private:
     void SaveList();
     std::string m_keptList;
     bool m_keptListFailed = false;
+    // How often a long add keeps the rows listed so far.
+    static constexpr int kSaveEveryMs = 500;
     CHelpWindow* m_helpWindow = nullptr;
     std::function<QPoint()> m_cursorPos;
     bool m_probing = false;

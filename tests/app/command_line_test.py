@@ -96,7 +96,7 @@ def area_interrupt(tmp, prefix, env):
     os.makedirs(quiet)
     open(os.path.join(quiet, "zezozov"), "w").write(
         '#!/bin/sh\neval "mode=\\${$(($# - 1))}"\n[ "$mode" = 0 ] && while :; do sleep 0.1; done\n'
-        'for r in "1 120" "2 320" "3 240" "4 250000000"; do echo "$r"; read x; done\n')
+        'for r in "7 0" "1 120" "2 320" "3 240" "4 250000000"; do echo "$r"; read x; done\n')
     os.chmod(os.path.join(quiet, "zezozov"), 0o755)
     cli = [os.path.join(prefix, "bin", "quor-zodi-converter"), "--convert", "--format", "dvd", "--output"]
     window = [os.path.join(BUILD, "bench", "batch_driver")]

@@ -71,8 +71,8 @@ private slots:
         QCOMPARE(f->list()->NumberText(0), QStringLiteral("          1"));
         QCOMPARE(f->dlg->files().totalDuration, 600.0);
         const QStringList runs = f->encoder.Runs();
-        QCOMPARE(runs.size(), 3);
-        QVERIFY2(runs[0].endsWith(QStringLiteral(" 1 %1").arg(f->dlg->winId())), qPrintable(runs[0]));
+        QCOMPARE(runs.size(), 1); // one list probe of the three
+        QVERIFY2(runs[0].endsWith(QStringLiteral(" 2 %1").arg(f->dlg->winId())), qPrintable(runs[0]));
     }
 
     // Remove and the moves on the list of three: the numbers stay in place, the rest goes with its file.
@@ -119,9 +119,10 @@ private slots:
         QCOMPARE(f->prompts.texts(), told.isEmpty() ? QStringList() : QStringList{told});
     }
 
-    // Every file the encoder can't use (a path and why; none: listed) is refused with its reason after all were
-    // tried, in their order; a path that can't reach the encoder before any runs. A refused file leaves nothing
-    // behind, not even the facts a probe before it found.
+    // Every file the encoder can't use (a path and why; none: listed) is refused with its reason, in one message
+    // after all were tried, in their order; a path that can't reach the encoder before any runs, and the probing
+    // goes on after a file that ended the encoder. A refused file leaves nothing behind, not even the facts a probe
+    // before it found.
     void refusalsAreToldAfterwardsInOrder() {
         const QString silent = "The encoder gave no playing time, frame size or frame rate for it.";
         const std::string tooLong = std::string(260 - f->tmp.file("src/").size(), 'z') + ".avi";
@@ -137,16 +138,20 @@ private slots:
             {f->Source(tooLong, 10), "The path %1 is longer than 255 characters."},
             {f->Source("5.avi", 10), ""},
         };
-        QStringList all, listed, refusals;
+        QStringList all, listed;
+        QString refusals = "7 files could not be added:";
         for (const auto& [path, why] : files) {
             all << path;
-            (why.isEmpty() ? listed : refusals) << (why.isEmpty() ? path : f->Refusal(path, why.arg(path)));
+            if (why.isEmpty())
+                listed << path;
+            else
+                refusals += "\n\n" + path + "\n" + why.arg(path);
         }
         f->AddThroughPicker(all);
         QCOMPARE(f->Paths(), listed);
-        QCOMPARE(f->prompts.texts(), refusals);
+        QCOMPARE(f->prompts.texts(), QStringList{refusals});
         QCOMPARE(f->dlg->files().totalDuration, 20.0);
-        QCOMPARE(f->encoder.Runs().size(), 6);
+        QCOMPARE(f->encoder.Runs().size(), 2);
     }
 
     void missingEncoderIsNamedOnce() {
@@ -155,9 +160,11 @@ private slots:
         f->AddThroughPicker(files);
         QCOMPARE(f->list()->RowCount(), 0);
         const QStringList texts = f->prompts.texts();
-        QCOMPARE(texts.size(), 3);
+        QCOMPARE(texts.size(), 2);
         QVERIFY2(texts[0].contains(QString::fromStdString(f->tmp.file("zezozov"))), qPrintable(texts[0]));
-        QCOMPARE(texts[1], f->Refusal(files[0], "The encoder could not be started."));
+        QCOMPARE(texts[1], QString("2 files could not be added:\n\n%1\nThe encoder could not be started.\n\n%2\nThe "
+                                   "encoder could not be started.")
+                               .arg(files[0], files[1]));
     }
 
     // Files dropped from a file manager are probed as added ones; the list grows past 99.
@@ -336,7 +343,7 @@ private slots:
         f->folderEdit()->setText(QString::fromStdString(f->tmp.file("elsewhere/")));
         QVERIFY(QFile::rename(y + ".away", y));
         QVERIFY(menuEntry("Convert failed files again", true));
-        QCOMPARE(f->encoder.Runs().size(), 3 + 3 + 1);
+        QCOMPARE(f->encoder.Runs().size(), 1 + 3 + 1);
         QCOMPARE(Rows()[1], "2 clip.avi 00:00:10 320x240@25 Converted (3) " + y + "\n" + out("clip_avi.avi"));
         QCOMPARE(QDir(out()).entryList(QDir::Files | QDir::Hidden), (QStringList{"c.avi", "clip.avi", "clip_avi.avi"}));
         for (const auto& [name, source] : {std::pair{"clip.avi", x}, {"clip_avi.avi", y}, {"c.avi", c}})
