@@ -8,6 +8,7 @@
 #include <system_error>
 
 #include <QAction>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
@@ -23,21 +24,9 @@
 #include "controls/skin.h"
 #include "convert/batch_helpers.h"
 #include "mainwin/converter_dlg.h"
+#include "mainwin/folder_walk.h"
 #include "mainwin/kept_list.h"
 #include "mainwin/video_file_list.h"
-
-namespace {
-// The open-file dialog's filters, in Qt's notation; the dialog matches them in any letter case. Today's sources
-// (phones, cameras, downloads) are in "All support files" as well, and "All files" comes last.
-const char* const kVideoFilter =
-    "All support files (*.zodi *.avi *.div *.xvid *.mpeg *.mpg *.wmv *.asf *.asx *.mp4 *.m4v *.mov *.mkv *.webm *.ts "
-    "*.mts *.m2ts *.3gp *.flv *.vob *.ogv);;"
-    "AVI file (*.AVI,*.ZodI,*.div,*.Xvid) (*.avi *.zodi *.div *.xvid);;"
-    "MPEG file (*.MPEG,*.MPG,*.DAT) (*.mpeg *.mpg *.dat);;"
-    "WMV file (*.WMV,*.ASF,*.ASX) (*.wmv *.asf *.asx);;"
-    "Other video files (*.mp4 *.m4v *.mov *.mkv *.webm *.ts *.mts *.m2ts *.3gp *.flv *.vob *.ogv);;"
-    "All files (*)";
-} // namespace
 
 namespace {
 // The rows "Convert failed files again" converts.
@@ -46,13 +35,19 @@ constexpr std::initializer_list<CVideoFileList::Status> kNotConverted = {
 } // namespace
 
 QString CConverterDlg::VideoFileFilter() {
-    return QString::fromLatin1(kVideoFilter);
+    return QString::fromStdString(VideoFileFilters());
 }
 
 void CConverterDlg::OnAddFiles() {
     const QStringList files = m_prompts.OpenFileNames(this, QStringLiteral("Import video files"), VideoFileFilter());
     if (!files.isEmpty())
         AddFiles(files);
+}
+
+void CConverterDlg::OnAddFolder() {
+    const QString folder = m_prompts.ExistingDirectory(this, tr("Add folder"), QDir::homePath());
+    if (!folder.isEmpty())
+        AddFiles(QStringList{folder});
 }
 
 void CConverterDlg::AddFiles(const QStringList& paths) {
@@ -108,11 +103,12 @@ constexpr int kRefusedShown = 30;
 } // namespace
 
 void CConverterDlg::AddFiles(const std::vector<std::string>& paths) {
-    if (m_probing || paths.empty())
+    if (m_probing)
         return;
     m_probing = true;
+    std::vector<std::string> noVideo;
     std::vector<std::string> inputs;
-    for (const std::string& name : paths) {
+    for (const std::string& name : ExpandFolders(paths, &noVideo)) {
         std::error_code ec;
         const std::filesystem::path absolute = std::filesystem::absolute(name, ec);
         inputs.push_back(ec ? name : absolute.lexically_normal().string());
@@ -141,6 +137,8 @@ void CConverterDlg::AddFiles(const std::vector<std::string>& paths) {
     SaveList();
     m_probing = false;
 
+    for (const std::string& folder : noVideo)
+        m_prompts.MessageBox(this, tr("No video files were found in %1.").arg(QFile::decodeName(folder.c_str())));
     if (!end.startError.isEmpty())
         m_prompts.MessageBox(this,
                              tr("The encoder %1 could not be started: %2.").arg(m_encoder.Program(), end.startError),
@@ -251,6 +249,7 @@ void CConverterDlg::OnListContextMenu() {
     const QPoint point = MenuPoint();
     QMenu menu(this);
     const std::pair<const char*, int> items[] = {{"Add video files to list", ID_LIST_ADD},
+                                                 {"Add folder...", ID_LIST_ADD_FOLDER},
                                                  {"Remove video file from list", ID_LIST_REMOVE},
                                                  {"Move up", ID_LIST_MOVE_UP},
                                                  {"Move down", ID_LIST_MOVE_DOWN},

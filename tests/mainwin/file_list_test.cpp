@@ -210,8 +210,9 @@ private slots:
         AddThree();
         f->list()->SelectRow(0);
         f->dlg->SetCursorSourceForTest([] { return QPoint(120, 80); });
-        for (const auto& [keys, rowsAfter] : {std::pair{QList<Qt::Key>{Qt::Key_Escape}, 3},
-                                              {{Qt::Key_Down, Qt::Key_Down, Qt::Key_Return}, 2}}) { // Remove
+        for (const auto& [keys, rowsAfter] :
+             {std::pair{QList<Qt::Key>{Qt::Key_Escape}, 3},
+              {{Qt::Key_Down, Qt::Key_Down, Qt::Key_Down, Qt::Key_Return}, 2}}) { // Remove
             QPoint shownAt;
             MainWindowFixture::OnNextWindow([&](QWidget* menu) {
                 shownAt = menu->pos();
