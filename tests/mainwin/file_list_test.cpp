@@ -1,4 +1,5 @@
 #include <QFileInfo>
+#include <QLabel>
 #include <QMenu>
 #include <QMimeData>
 #include <QProgressBar>
@@ -165,6 +166,37 @@ private slots:
         QCOMPARE(texts[1], QString("2 files could not be added:\n\n%1\nThe encoder could not be started.\n\n%2\nThe "
                                    "encoder could not be started.")
                                .arg(files[0], files[1]));
+    }
+
+    // "Add folder..." probes the video files under the folder in one go while a window counts them; its Stop keeps
+    // what was listed and tells nothing of the files not reached. A folder without video files is named.
+    void folderIsCountedAndCanBeStopped() {
+        const std::string src = f->tmp.file("src/");
+        f->Source("a.avi", 10);
+        f->Scripted("b.avi", "exec sleep 30");
+        std::filesystem::create_directories(src + "sub");
+        WriteFile(src + "sub/c.avi", "source");
+        f->encoder.Script("c.avi", "report 1 10; report 2 320; report 3 240; report 4 250000000");
+        QString counted;
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, [&] {
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (w->isVisible() && w->windowTitle() == "Adding video files") {
+                    counted = w->findChild<QLabel*>()->text();
+                    w->findChild<QPushButton*>()->click();
+                }
+        });
+        poll.start(50);
+        f->prompts.setNextFolder(QString::fromStdString(src));
+        QVERIFY(f->dlg->OnCommand(D::ID_LIST_ADD_FOLDER));
+        QCOMPARE(counted, "1 of 3 files probed");
+        QCOMPARE(f->Paths(), QStringList{QString::fromStdString(src + "a.avi")});
+        QCOMPARE(f->prompts.texts(), QStringList());
+        std::filesystem::create_directories(src + "empty");
+        f->prompts.setNextFolder(QString::fromStdString(src + "empty"));
+        QVERIFY(f->dlg->OnCommand(D::ID_LIST_ADD_FOLDER));
+        QCOMPARE(f->prompts.texts(),
+                 QStringList{"No video files were found in " + QString::fromStdString(src) + "empty."});
     }
 
     // Files dropped from a file manager are probed as added ones; the list grows past 99.
