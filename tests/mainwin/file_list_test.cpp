@@ -199,13 +199,17 @@ private slots:
                  QStringList{"No video files were found in " + QString::fromStdString(src) + "empty."});
     }
 
-    // Files dropped from a file manager are probed as added ones; the list grows past 99.
+    // Files dropped from a file manager are probed as added ones, a folder stands for its video files; the list
+    // grows past 99.
     void droppedFilesAreProbedLikeAdded() {
         QStringList files{f->Unreadable("bad.avi")};
-        for (int i = 0; i < 100; ++i)
-            files << f->Source("clip" + std::to_string(i) + ".avi", 2);
+        std::filesystem::create_directories(f->tmp.file("src/more"));
+        WriteFile(f->tmp.file("src/more/notes.txt"), "no video");
         QMimeData mime;
-        for (const QString& file : files)
+        for (int i = 0; i < 100; ++i)
+            files << f->Source((i < 50 ? "clip" : "more/clip") + std::to_string(i) + ".avi", 2);
+        const QStringList dropped = files.mid(0, 51) << f->tmp.file("src/more").c_str();
+        for (const QString& file : dropped)
             mime.setUrls(mime.urls() << QUrl::fromLocalFile(file));
         QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(f->list()->viewport(), &enter);

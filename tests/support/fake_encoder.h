@@ -48,8 +48,9 @@ exit 0
         std::filesystem::permissions(m_dir / "zezozov", std::filesystem::perms::owner_all);
     }
 
+    // The scenario of every input of that file name, in whatever folder.
     void Script(const std::string& inputName, const std::string& shellText) {
-        WriteFile((m_dir / "scenario" / inputName).string(), shellText + "\n");
+        WriteFile((m_dir / "scenario" / std::filesystem::path(inputName).filename()).string(), shellText + "\n");
     }
 
     // The arguments of every run so far, one entry a run.
