@@ -350,6 +350,7 @@ private slots:
     void probeTellsEveryFileOnce() {
         const std::pair<const char*, const char*> files[] = {
             {"partial.avi", "report 1 10; report 2 320; report 3 240"},
+            {"rate only.avi", "report 4 250000000"},
             {"bad.avi", "echo 'zezozov: bad.avi: no video stream' >&2; exit 3"},
             {"good.avi", "report 1 12; report 2 640; report 3 480; report 4 299700300"},
             {"crash.avi", "kill -9 $$"},
@@ -375,17 +376,18 @@ private slots:
         // A name the encoder can't be given is refused before the run.
         QCOMPARE(told, (QStringList{QString("quote\".avi 0 The path %1 holds a double quote, which can't be passed to "
                                             "the encoder.")
-                                        .arg(paths[4].c_str()),
-                                    "partial.avi 0 " + none, "bad.avi 0 zezozov: bad.avi: no video stream",
-                                    "good.avi 1 ", "crash.avi 0 the encoder crashed", "no rate.avi 0 " + none}));
-        QCOMPARE(end.reached, std::size_t(6));
+                                        .arg(paths[5].c_str()),
+                                    "partial.avi 0 " + none, "rate only.avi 0 " + none,
+                                    "bad.avi 0 zezozov: bad.avi: no video stream", "good.avi 1 ",
+                                    "crash.avi 0 the encoder crashed", "no rate.avi 0 " + none}));
+        QCOMPARE(end.reached, std::size_t(7));
         QCOMPARE(f->files.fileCount, 1);
         const VideoFileEntry& e = f->files.entries[0];
         QCOMPARE(QString("%1 s %2 %3 fps").arg(e.duration).arg(e.sourceWidth).arg(e.sourceFrameRate),
                  "12 s 640 29.97 fps");
         const QStringList runs = f->encoder.Runs();
         QCOMPARE(runs.size(), 2);
-        QVERIFY2(runs[1].startsWith(QString::fromStdString(paths[5])) && runs[1].endsWith(" 2 0"), qPrintable(runs[1]));
+        QVERIFY2(runs[1].startsWith(QString::fromStdString(paths[6])) && runs[1].endsWith(" 2 0"), qPrintable(runs[1]));
     }
 };
 
