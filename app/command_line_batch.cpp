@@ -12,6 +12,7 @@
 #include "convert/file_table.h"
 #include "convert/parameter_text.h"
 #include "convert/terminal_progress.h"
+#include "mainwin/folder_walk.h"
 #include "settings/conversion_settings.h"
 #include "settings/program_dir.h"
 #include "settings/settings_location.h"
@@ -59,11 +60,17 @@ int Convert(const CommandLine& command, std::ostream& out, std::ostream& err, bo
     if (outputFolder.back() != '/')
         outputFolder += '/';
 
+    // A folder stands for the video files under it.
+    std::vector<std::string> noVideo;
+    const std::vector<std::string> given = ExpandFolders(command.files, &noVideo);
+    for (const std::string& folder : noVideo)
+        err << "no video files in " << folder << '\n';
+
     EncoderRunner encoder(programDir + "zezozov");
     encoder.SetOwnProcessGroup(true);
     FileTable files;
     TerminalPrompts prompts(err);
-    TerminalProgress progress(err, errIsTerminal, static_cast<int>(command.files.size()));
+    TerminalProgress progress(err, errIsTerminal, static_cast<int>(given.size()));
     ConversionBatch batch(settings, files, prompts, nullptr, progress, encoder);
 
     interruptSignal = 0;
@@ -81,27 +88,29 @@ int Convert(const CommandLine& command, std::ostream& out, std::ostream& err, bo
     interruptCheck.start();
     const auto interrupted = [] { return interruptSignal != 0 ? 128 + static_cast<int>(interruptSignal) : 0; };
 
-    int refused = 0;
-    for (const std::string& path : command.files) {
-        // The name's own bytes: one that is not valid UTF-8 still names its file.
-        const std::string input = AbsolutePath(path);
-        const ConversionBatch::ProbeResult probe = interrupted() ? ConversionBatch::ProbeResult() : batch.Probe(input);
-        if (interrupted()) {
-            for (const std::string& file : command.files)
-                err << "not started " << file << '\n';
-            return interrupted();
-        }
-        if (probe.run.outcome == EncoderProcess::Outcome::CouldNotStart) {
-            err << GetApplicationName() << ": the encoder " << encoder.Program().toStdString()
-                << " could not be started: " << probe.run.errorText.toStdString() << '\n';
-            return kExitSomeFailed;
-        }
-        if (!probe.accepted) {
-            err << "not converted " << path << ": " << probe.reason << '\n';
-            ++refused;
-            continue;
-        }
-        files.AppendProbed(input);
+    int refused = static_cast<int>(noVideo.size());
+    // The names' own bytes: one that is not valid UTF-8 still names its file.
+    std::vector<std::string> inputs;
+    for (const std::string& path : given)
+        inputs.push_back(AbsolutePath(path));
+    const ConversionBatch::ProbeEnd probed =
+        batch.ProbeFiles(inputs, [&](std::size_t place, const ConversionBatch::ProbeResult& probe) {
+            if (probe.accepted) {
+                files.AppendProbed(inputs[place]);
+            } else if (!interrupted()) {
+                err << "not converted " << given[place] << ": " << probe.reason << '\n';
+                ++refused;
+            }
+        });
+    if (interrupted()) {
+        for (const std::string& file : given)
+            err << "not started " << file << '\n';
+        return interrupted();
+    }
+    if (!probed.startError.isEmpty()) {
+        err << GetApplicationName() << ": the encoder " << encoder.Program().toStdString()
+            << " could not be started: " << probed.startError.toStdString() << '\n';
+        return kExitSomeFailed;
     }
 
     if (command.dryRun) {
@@ -127,12 +136,12 @@ int Convert(const CommandLine& command, std::ostream& out, std::ostream& err, bo
     if (!result.started)
         return interrupted() ? interrupted() : kExitSomeFailed;
     const int converted = result.CountOf(FileOutcome::Converted);
-    const int total = static_cast<int>(command.files.size());
+    const int total = static_cast<int>(given.size());
     err << converted << " of " << total << " files converted into " << outputFolder << " in "
         << FormatSeconds(result.elapsedSeconds) << '\n';
     if (interrupted())
         return interrupted();
-    return converted == total ? kExitOk : kExitSomeFailed;
+    return converted == total && noVideo.empty() ? kExitOk : kExitSomeFailed;
 }
 
 } // namespace

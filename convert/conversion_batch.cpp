@@ -289,40 +289,136 @@ void ConversionBatch::Finish(BatchResult& result) {
     m_progress.BatchFinished(result);
 }
 
-ConversionBatch::ProbeResult ConversionBatch::Probe(const std::string& inputPath) {
-    ProbeResult result;
-    VideoFileEntry* entry = m_files.ProbeEntry();
-    if (!entry) {
-        result.run.outcome = EncoderProcess::Outcome::Failed;
-        result.run.errorText = Tr("The list holds as many files as it can.");
-        return result;
-    }
-    if (const std::string problem = SourceProblem(inputPath); !problem.empty()) {
-        result.run.outcome = EncoderProcess::Outcome::Failed;
-        result.reason = problem;
-        return result;
-    }
-    // Start from nothing, so a file the encoder says nothing about can't inherit an earlier file's facts.
-    *entry = VideoFileEntry();
-    m_state.probeFailed = 0;
-    m_stopProbe = false;
-    // A probe writes nothing, so it names the input as its output too: the output folder plays no part in it.
-    result.run = RunEncoder(inputPath, inputPath, 0, 0, 1);
+namespace {
+// How many files, and how many bytes of their names, one encoder run probes at most: well inside the system's limit
+// on a program's arguments.
+constexpr std::size_t kProbeRunFiles = 256;
+constexpr std::size_t kProbeRunBytes = 256 * 1024;
+} // namespace
 
-    entry = m_files.ProbeEntry();
-    const bool everyFact =
-        entry && entry->duration > 0 && entry->sourceWidth > 0 && entry->sourceHeight > 0 && entry->sourceFrameRate > 0;
-    result.accepted = !m_state.probeFailed && everyFact && result.run.outcome == EncoderProcess::Outcome::Finished;
-    if (result.run.outcome == EncoderProcess::Outcome::Stopped) {
-        result.reason = Tr("stopped").toStdString();
-    } else if (!result.accepted) {
-        // A refused path never reached the encoder: its whole message is the reason (the path may hold a line
-        // break itself). Otherwise the encoder's own last error line.
-        result.reason = result.run.exitCode == -1 ? result.run.errorText.toStdString() : LastLine(result.run.errorText);
-        if (result.reason.empty())
-            result.reason = Tr("The encoder gave no playing time, frame size or frame rate for it.").toStdString();
+ConversionBatch::ProbeEnd ConversionBatch::ProbeFiles(const std::vector<std::string>& paths,
+                                                      const ProbeHandler& onProbed) {
+    ProbeEnd end;
+    m_stopProbe = false;
+    const auto refuse = [&](std::size_t place, std::string reason) {
+        onProbed(place, {false, std::move(reason)});
+        ++end.reached;
+    };
+    std::size_t next = 0;
+    while (next < paths.size() && !m_stopProbe) {
+        std::vector<std::size_t> places;
+        for (std::size_t bytes = 0; next < paths.size() && places.size() < kProbeRunFiles && bytes < kProbeRunBytes;
+             ++next) {
+            std::string problem = SourceProblem(paths[next]);
+            if (problem.empty())
+                problem = PathProblem(paths[next]);
+            if (problem.empty() && !end.startError.isEmpty())
+                problem = Tr("The encoder could not be started.").toStdString();
+            if (!problem.empty()) {
+                refuse(next, problem);
+                continue;
+            }
+            places.push_back(next);
+            bytes += paths[next].size() + 3;
+        }
+        // A run that ends early leaves the files after the one it gave up on to the next run.
+        for (std::size_t done = 0; done < places.size() && !m_stopProbe;) {
+            if (!end.startError.isEmpty()) {
+                refuse(places[done++], Tr("The encoder could not be started.").toStdString());
+                continue;
+            }
+            const std::vector<std::size_t> rest(places.begin() + static_cast<std::ptrdiff_t>(done), places.end());
+            const std::size_t told = RunListProbe(paths, rest, onProbed, end);
+            done += told;
+            end.reached += told;
+        }
     }
-    return result;
+    return end;
+}
+
+std::size_t ConversionBatch::RunListProbe(const std::vector<std::string>& paths, const std::vector<std::size_t>& places,
+                                          const ProbeHandler& onProbed, ProbeEnd& end) {
+    EncoderJob job;
+    for (const std::size_t place : places)
+        job.probeList.push_back(paths[place]);
+    // A probe writes nothing, so it names an input as its output too: the output folder plays no part in it.
+    job.inputPath = job.outputPath = job.probeList.front();
+    job.probeOnly = 2;
+    job.windowHandle = m_windowHandle;
+    const ParameterText parameters = BuildParameterText(m_settings, job);
+    m_listProbe = {&places, -1, false, &onProbed};
+    const auto onReport = [this](unsigned code, std::int32_t value, const std::string& text) {
+        return OnEncoderNotify(code, value, text);
+    };
+    EncoderProcess::Result run;
+    if (parameters.ok())
+        run = m_encoder.Run(SplitParameterText(parameters.text), onReport, {}, [this] { return m_stopProbe; });
+    else
+        run.errorText = QString::fromStdString(parameters.error); // each name was looked at: not expected
+    if (run.outcome == EncoderProcess::Outcome::CouldNotStart) {
+        end.startError = run.errorText;
+        m_listProbe = {};
+        return 0;
+    }
+    if (run.outcome == EncoderProcess::Outcome::Stopped)
+        m_stopProbe = true;
+    // The file the encoder was reading when it ended, or the first when it ended before naming one: refused, so
+    // that the next run starts after it.
+    if (!m_stopProbe && (m_listProbe.at < 0 || !m_listProbe.told)) {
+        m_listProbe.at = std::max(m_listProbe.at, 0);
+        std::string reason = LastLine(run.errorText);
+        if (run.outcome == EncoderProcess::Outcome::Finished || reason.empty())
+            reason = Tr("The encoder gave no playing time, frame size or frame rate for it.").toStdString();
+        TellProbed(false, reason);
+    }
+    const std::size_t told = static_cast<std::size_t>(m_listProbe.at + (m_listProbe.told ? 1 : 0));
+    m_listProbe = {};
+    return told;
+}
+
+int ConversionBatch::OnListProbeReport(unsigned code, std::int32_t value, const std::string& text) {
+    ListProbe& probe = m_listProbe;
+    const int reply = m_stopProbe ? 1 : 0;
+    if (code == NOTIFY_PROBE_FILE) {
+        // Files are reported in their order, each once.
+        if (value != probe.at + 1 || static_cast<std::size_t>(value) >= probe.places->size())
+            return reply;
+        if (probe.at >= 0 && !probe.told)
+            TellProbed(false, Tr("The encoder gave no playing time, frame size or frame rate for it.").toStdString());
+        probe.at = value;
+        probe.told = false;
+        m_state.probeFailed = 0;
+        // Start from nothing, so a file the encoder says little about can't inherit an earlier file's facts.
+        if (VideoFileEntry* entry = m_files.ProbeEntry())
+            *entry = VideoFileEntry();
+        return reply;
+    }
+    if (probe.at < 0 || probe.told || value < 0)
+        return reply;
+    if (code == NOTIFY_PROBE_REFUSED) {
+        if (value == probe.at)
+            TellProbed(false, text.empty() ? Tr("It cannot be read.").toStdString() : text);
+        return reply;
+    }
+    StoreProbeReport(m_files, m_state, code, value);
+    if (code == NOTIFY_FRAME_RATE) { // the last of the four
+        const VideoFileEntry* entry = m_files.ProbeEntry();
+        const bool everyFact = entry && entry->duration > 0 && entry->sourceWidth > 0 && entry->sourceHeight > 0 &&
+                               entry->sourceFrameRate > 0 && !m_state.probeFailed;
+        TellProbed(everyFact,
+                   everyFact ? std::string()
+                             : Tr("The encoder gave no playing time, frame size or frame rate for it.").toStdString());
+    }
+    return reply;
+}
+
+void ConversionBatch::TellProbed(bool accepted, std::string reason) {
+    m_listProbe.told = true;
+    if (!m_files.ProbeEntry()) {
+        accepted = false;
+        reason = Tr("The list holds as many files as it can.").toStdString();
+    }
+    (*m_listProbe.onProbed)((*m_listProbe.places)[static_cast<std::size_t>(m_listProbe.at)], {accepted, reason});
 }
 
 ParameterText ConversionBatch::ConversionText(int index, const std::string& outputPath) const {
@@ -361,14 +457,18 @@ EncoderProcess::Result ConversionBatch::RunEncoder(const std::string& inputPath,
         refused.errorText = QString::fromStdString(parameters.error);
         return refused;
     }
-    const auto onReport = [this](unsigned code, std::int32_t value) { return OnEncoderNotify(code, value); };
+    const auto onReport = [this](unsigned code, std::int32_t value, const std::string&) {
+        return OnEncoderNotify(code, value);
+    };
     if (probeOnly)
         return m_encoder.Run(SplitParameterText(parameters.text), onReport, {}, [this] { return m_stopProbe; });
     m_stopConfirmed = false;
     return m_encoder.Run(SplitParameterText(parameters.text), onReport, [this] { return StopWhenQuiet(); });
 }
 
-int ConversionBatch::OnEncoderNotify(unsigned code, std::int32_t value) {
+int ConversionBatch::OnEncoderNotify(unsigned code, std::int32_t value, const std::string& text) {
+    if (m_listProbe.places && (code <= NOTIFY_FRAME_RATE || code == NOTIFY_PROBE_FILE || code == NOTIFY_PROBE_REFUSED))
+        return OnListProbeReport(code, value, text);
     switch (code) {
     case NOTIFY_DURATION:
     case NOTIFY_WIDTH:

@@ -47,15 +47,25 @@ public:
     BatchResult ConvertRows(const std::string& outputFolder, const std::vector<int>& rows,
                             const std::vector<std::string>& ownOutputs = {});
 
+    // What became of one file of a probe.
     struct ProbeResult {
-        bool accepted = false; // every fact came and the encoder ended well: the entry may become a row
-        EncoderProcess::Result run;
-        std::string reason; // for a refused file: the path's problem, or the encoder's last error line
+        bool accepted = false; // every fact came: the file table's entry fileCount holds them
+        std::string reason;    // for a refused file: the path's problem, or what the encoder said of it
     };
-    // Runs the encoder in probe mode on `inputPath`; its reports fill the file table's next entry, which
-    // starts from nothing. A source that is no regular file is refused without running the encoder; a stop
-    // request (RequestCancel) ends a probe at once.
-    ProbeResult Probe(const std::string& inputPath);
+    // Told each file's result as soon as it is known, with the file's place in the list being probed. An accepted
+    // file is to be listed (FileTable::AppendProbed) before the handler returns: the next file's facts go to the
+    // entry after it.
+    using ProbeHandler = std::function<void(std::size_t place, const ProbeResult& result)>;
+    struct ProbeEnd {
+        std::size_t reached = 0; // the files told to the handler: all of them unless the probing was stopped
+        QString startError;      // why the encoder could not be started; the files not probed are refused
+    };
+    // Reads the facts of every file of `inputPaths`, in order, many files an encoder run, and fills the file table's
+    // entry fileCount with each. A file that can't be a source (no regular file, a name the parameter text can't
+    // carry) is refused without the encoder; a file the encoder gives up on (it ends while reading the file) is
+    // refused with its last error line, and the probing goes on after it. RequestCancel ends it at once: the files
+    // not yet told stay untold.
+    ProbeEnd ProbeFiles(const std::vector<std::string>& inputPaths, const ProbeHandler& onProbed);
 
     // The parameter text that converting listed file `index` into `outputPath` runs the encoder with.
     ParameterText ConversionText(int index, const std::string& outputPath) const;
@@ -63,8 +73,9 @@ public:
     // One encoder run; returns when it has ended. A conversion reads the frame rate of the current file.
     EncoderProcess::Result RunEncoder(const std::string& inputPath, const std::string& outputPath, int spareWidth,
                                       int spareHeight, int probeOnly);
-    // One encoder report; the answer is the reply (1 when the user has just confirmed a stop).
-    int OnEncoderNotify(unsigned code, std::int32_t value);
+    // One encoder report; the answer is the reply (1 when the user has just confirmed a stop). `text` is the reason
+    // of a refused file during a list probe.
+    int OnEncoderNotify(unsigned code, std::int32_t value, const std::string& text = {});
     // A position report (kind 1): shows the batch's progress and asks the stop question after a stop request.
     int EncoderCallback(int kind, double value);
 
@@ -85,6 +96,13 @@ private:
     void JudgeRun(const EncoderProcess::Result& run, const std::string& privatePath, const VideoFileEntry& entry,
                   FileResult& file) const;
     bool TakenInBatch(const std::string& path) const;
+    // One encoder run probing the files at `places` of `paths`; answers how many of them were told.
+    std::size_t RunListProbe(const std::vector<std::string>& paths, const std::vector<std::size_t>& places,
+                             const ProbeHandler& onProbed, ProbeEnd& end);
+    // A list probe's report on its files: which file the facts are of, or why it is refused.
+    int OnListProbeReport(unsigned code, std::int32_t value, const std::string& text);
+    // Tells the handler what became of the file being reported on, once.
+    void TellProbed(bool accepted, std::string reason);
     // Tells the sink how much of the current file is done, when that changed.
     void ShowFilePercent(double position);
     bool AskToStop();
@@ -103,6 +121,14 @@ private:
     bool m_stopConfirmed = false; // the user said yes to the stop question during the current file
     bool m_asking = false;        // the stop question is open
     bool m_stopProbe = false;
+    // The list probe running: the places of its files, the one being reported on (-1: none yet), whether that one
+    // was told already, and whom to tell.
+    struct ListProbe {
+        const std::vector<std::size_t>* places = nullptr;
+        int at = -1;
+        bool told = false;
+        const ProbeHandler* onProbed = nullptr;
+    } m_listProbe;
     std::set<std::string> m_batchOutputs; // the outputs of the running batch, as canonical paths
     double m_lastPosition = -1;           // the furthest position the running conversion reported (-1: none)
     double m_batchSeconds = 0;            // the playing time of the files the running batch converts

@@ -146,17 +146,18 @@ void EncoderProcess::ReadReports() {
 
 int EncoderProcess::Answer(const QByteArray& line) {
     // The encoder waits for a reply to every line it writes, so one that doesn't parse is answered too, with 0.
-    const QList<QByteArray> parts = line.split(' ');
-    if (parts.size() != 2)
-        return 0;
+    // "<code> <value>", and for some codes " <text>" after it.
+    const qsizetype space = line.indexOf(' ');
+    const qsizetype textAt = space < 0 ? -1 : line.indexOf(' ', space + 1);
     bool codeOk = false, valueOk = false;
-    const unsigned code = parts[0].toUInt(&codeOk);
-    const qlonglong value = parts[1].toLongLong(&valueOk);
-    if (!codeOk || !valueOk)
+    const unsigned code = line.left(space).toUInt(&codeOk);
+    const qlonglong value = line.mid(space + 1, textAt < 0 ? -1 : textAt - space - 1).toLongLong(&valueOk);
+    if (space < 0 || !codeOk || !valueOk)
         return 0;
     m_lastReport.restart();
     const auto clamped = static_cast<std::int32_t>(std::clamp<qlonglong>(value, INT32_MIN, INT32_MAX));
-    return m_onReport ? m_onReport(code, clamped) : 0;
+    const std::string text = textAt < 0 ? std::string() : line.mid(textAt + 1).toStdString();
+    return m_onReport ? m_onReport(code, clamped, text) : 0;
 }
 
 void EncoderProcess::BreakProtocol() {

@@ -26,8 +26,8 @@ public:
         QString errorText; // the encoder's last error lines, or why it could not start
     };
 
-    // Answers a report; 1 asks the encoder to stop.
-    using ReportHandler = std::function<int(unsigned code, std::int32_t value)>;
+    // Answers a report; 1 asks the encoder to stop. `text` is what follows the value on the line, if anything.
+    using ReportHandler = std::function<int(unsigned code, std::int32_t value, const std::string& text)>;
 
     explicit EncoderProcess(QObject* parent = nullptr);
 

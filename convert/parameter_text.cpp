@@ -260,7 +260,15 @@ std::string VideoFilter(const DerivedValues& d, const EncoderJob& job) {
     return {};
 }
 
-// Why `path` can't be wrapped in double quotes safely, or empty when it can.
+template <typename Row>
+const Row* RowAt(const std::vector<Row>& table, std::int32_t index) {
+    if (index < 0 || static_cast<std::size_t>(index) >= table.size())
+        return nullptr;
+    return &table[static_cast<std::size_t>(index)];
+}
+
+} // namespace
+
 std::string PathProblem(const std::string& path) {
     if (path.find('"') != std::string::npos)
         return "The path " + path + " holds a double quote, which can't be passed to the encoder.";
@@ -270,15 +278,6 @@ std::string PathProblem(const std::string& path) {
         return "The path " + path + " is longer than " + std::to_string(kMaxPathLength) + " characters.";
     return {};
 }
-
-template <typename Row>
-const Row* RowAt(const std::vector<Row>& table, std::int32_t index) {
-    if (index < 0 || static_cast<std::size_t>(index) >= table.size())
-        return nullptr;
-    return &table[static_cast<std::size_t>(index)];
-}
-
-} // namespace
 
 void DeriveBitrates(const ConversionSettings& settings, DerivedValues& derived) {
     const SettingsField field = BindingField(settings.outputFormat, SettingKind::Quality);
@@ -379,7 +378,10 @@ std::int64_t EndPositionHours(double sourceDuration) {
 
 ParameterText BuildParameterText(const ConversionSettings& settings, const EncoderJob& job) {
     ParameterText result;
-    for (const std::string* path : {&job.inputPath, &job.outputPath}) {
+    std::vector<const std::string*> paths = {&job.inputPath, &job.outputPath};
+    for (const std::string& path : job.probeList)
+        paths.push_back(&path);
+    for (const std::string* path : paths) {
         result.error = PathProblem(*path);
         if (!result.ok())
             return result;
@@ -389,7 +391,11 @@ ParameterText BuildParameterText(const ConversionSettings& settings, const Encod
     DeriveFrameRate(settings, job.sourceFrameRate, derived);
     DeriveFrameSize(settings, derived);
 
-    result.text = "\"" + job.inputPath + "\" -o \"" + job.outputPath + "\"";
+    if (job.probeList.empty())
+        result.text = "\"" + job.inputPath + "\"";
+    for (const std::string& path : job.probeList)
+        result.text += (result.text.empty() ? "\"" : " \"") + path + "\"";
+    result.text += " -o \"" + job.outputPath + "\"";
     result.text += FormatBlock(settings, derived);
     result.text += FrameRateOption(derived.outputFrameRate, IsHdFormat(settings.outputFormat));
     result.text += VideoFilter(derived, job);

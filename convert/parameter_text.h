@@ -35,7 +35,8 @@ struct EncoderJob {
     double sourceDuration = 0;  // the probed playing time in seconds; 0 while it is being probed
     int spareWidth = 0;         // letter-box room, see ComputeLetterboxSpare
     int spareHeight = 0;
-    int probeOnly = 0; // 1: probe the input, 0: convert it
+    int probeOnly = 0; // 0: convert the input, 1: probe it, 2: probe every file of probeList
+    std::vector<std::string> probeList;
     std::int64_t windowHandle = 0;
 };
 
@@ -47,6 +48,9 @@ struct ParameterText {
 };
 
 inline constexpr std::size_t kMaxPathLength = 255;
+
+// Why `path` can't be wrapped in double quotes safely (a quote, a line break, too long), or empty when it can.
+std::string PathProblem(const std::string& path);
 
 // The encoder parameter text for `job`: derives the bit rates, frame rate and frame size from the settings
 // afresh (nothing carries over from an earlier call), then assembles head, format block, frame-rate option,

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace zezozov {
 
@@ -15,7 +16,9 @@ struct Ratio {
     double value() const { return static_cast<double>(num) / static_cast<double>(den); }
 };
 
-enum class RunMode { Convert = 0, Probe = 1 };
+// Convert: one input into the output. Probe: one input's facts. ProbeList: the facts of every input given, each
+// file's reports led by NOTIFY_PROBE_FILE.
+enum class RunMode { Convert = 0, Probe = 1, ProbeList = 2 };
 
 // The FFmpeg muxer the output is written with.
 enum class Container { Unset, Avi, Mpeg, Asf, Vcd, Svcd, Dvd, Vob, Mp4, Matroska, WebM };
@@ -73,8 +76,9 @@ struct ScaleJob {
 
 // Everything one run of the encoder was asked to do, as read from its arguments.
 struct EncodeJob {
-    std::string inputPath;
+    std::string inputPath; // the first input
     std::string outputPath;
+    std::vector<std::string> probeList; // every input, in order, for a list probe
     RunMode mode = RunMode::Convert;
     std::int64_t windowHandle = 0;
 

@@ -46,6 +46,20 @@ std::optional<SourceInfo> Probe(const std::string& path, std::string& why) {
     return DurationReport(info ? info->duration : 0) > 0 ? info : std::nullopt;
 }
 
+// The four facts of a readable source; true when a reply asked to stop.
+bool ReportFacts(const SourceInfo& info, ReportChannel& channel) {
+    // The size a player shows, so that the converter's letter box is worked out for the picture's real shape.
+    const auto [width, height] = ShownSize(info);
+    const std::int64_t facts[][2] = {{NOTIFY_DURATION, DurationReport(info.duration)},
+                                     {NOTIFY_WIDTH, width},
+                                     {NOTIFY_HEIGHT, height},
+                                     {NOTIFY_FRAME_RATE, FrameRateReport(info.frameRate)}};
+    for (const auto& fact : facts)
+        if (channel.Report(static_cast<int>(fact[0]), fact[1]) || StopSignalReceived())
+            return true;
+    return false;
+}
+
 int RunProbe(const EncodeJob& job, ReportChannel& channel) {
     std::string why;
     // A pipe or a device is not opened at all: reading one could wait for ever.
@@ -55,15 +69,29 @@ int RunProbe(const EncodeJob& job, ReportChannel& channel) {
         channel.Report(NOTIFY_DURATION, 0);
         return ENCODER_BAD_INPUT;
     }
-    // The size a player shows, so that the converter's letter box is worked out for the picture's real shape.
-    const auto [width, height] = ShownSize(*info);
-    const std::int64_t facts[][2] = {{NOTIFY_DURATION, DurationReport(info->duration)},
-                                     {NOTIFY_WIDTH, width},
-                                     {NOTIFY_HEIGHT, height},
-                                     {NOTIFY_FRAME_RATE, FrameRateReport(info->frameRate)}};
-    for (const auto& fact : facts)
-        if (channel.Report(static_cast<int>(fact[0]), fact[1]) || StopSignalReceived())
-            return channel.Broken() ? ProtocolError() : ENCODER_STOPPED;
+    if (ReportFacts(*info, channel))
+        return channel.Broken() ? ProtocolError() : ENCODER_STOPPED;
+    return ENCODER_OK;
+}
+
+// Each input's facts in turn, or why it can't be read; one refused file doesn't end the list.
+int RunProbeList(const EncodeJob& job, ReportChannel& channel) {
+    const auto stopped = [&] { return channel.Broken() ? ProtocolError() : ENCODER_STOPPED; };
+    for (size_t place = 0; place < job.probeList.size(); ++place) {
+        const std::string& path = job.probeList[place];
+        if (channel.Report(NOTIFY_PROBE_FILE, static_cast<std::int64_t>(place)) || StopSignalReceived())
+            return stopped();
+        std::string why;
+        auto info = IsRegularFile(path, why) ? Probe(path, why) : std::nullopt;
+        if (!info) {
+            Fail(path + ": " + why);
+            if (channel.Report(NOTIFY_PROBE_REFUSED, static_cast<std::int64_t>(place), why) || StopSignalReceived())
+                return stopped();
+            continue;
+        }
+        if (ReportFacts(*info, channel))
+            return stopped();
+    }
     return ENCODER_OK;
 }
 
@@ -206,5 +234,13 @@ int main(int argc, char** argv) {
         return ENCODER_BAD_PARAMETERS;
     }
     ReportChannel channel(std::cin, std::cout);
-    return parsed.job.mode == RunMode::Probe ? RunProbe(parsed.job, channel) : RunConvert(parsed.job, channel);
+    switch (parsed.job.mode) {
+    case RunMode::Probe:
+        return RunProbe(parsed.job, channel);
+    case RunMode::ProbeList:
+        return RunProbeList(parsed.job, channel);
+    case RunMode::Convert:
+        break;
+    }
+    return RunConvert(parsed.job, channel);
 }

@@ -626,23 +626,33 @@ private:
 ParseResult ParseArguments(const std::vector<std::string>& args) {
     ParseResult result;
     EncodeJob& job = result.job;
-    if (args.size() < 5 || args[1] != "-o") {
+    // The first argument is an input whatever it looks like, and so is every other one before -o; only a list probe
+    // takes more than one.
+    const auto dashO = args.empty() ? args.end() : std::find(args.begin() + 1, args.end(), "-o");
+    const size_t inputs = static_cast<size_t>(dashO - args.begin());
+    if (dashO == args.end() || args.size() < inputs + 4) {
         result.error = "expected: \"input\" -o \"output\" [options] mode window";
         return result;
     }
     job.inputPath = args[0];
-    job.outputPath = args[2];
-    if (job.inputPath.empty() || job.outputPath.empty()) {
+    job.outputPath = args[inputs + 1];
+    if (std::any_of(args.begin(), dashO, [](const std::string& in) { return in.empty(); }) || job.outputPath.empty()) {
         result.error = "empty input or output path";
         return result;
     }
     const size_t end = args.size() - 2;
     int mode = -1;
-    if (!ReadInteger(std::string_view(args[end]), mode) || (mode != 0 && mode != 1)) {
-        result.error = "mode must be 0 (convert) or 1 (probe), not '" + args[end] + "'";
+    if (!ReadInteger(std::string_view(args[end]), mode) || mode < 0 || mode > 2) {
+        result.error = "mode must be 0 (convert), 1 (probe) or 2 (probe a list), not '" + args[end] + "'";
         return result;
     }
     job.mode = static_cast<RunMode>(mode);
+    if (job.mode == RunMode::ProbeList)
+        job.probeList.assign(args.begin(), dashO);
+    else if (inputs > 1) {
+        result.error = "more than one input is read only by a list probe (mode 2)";
+        return result;
+    }
     if (!ReadInteger(std::string_view(args[end + 1]), job.windowHandle)) {
         result.error = "window handle must be a decimal number, not '" + args[end + 1] + "'";
         return result;
@@ -652,7 +662,7 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
                                              "-sws",         "-af",      "-srate",    "-channels", "-ofps",
                                              "-vf",          "-endpos"};
     Parser parser(job);
-    for (size_t i = 3; i < end; i += 2) {
+    for (size_t i = inputs + 2; i < end; i += 2) {
         if (std::find(std::begin(known), std::end(known), args[i]) == std::end(known)) {
             result.error =
                 args[i].starts_with("-") ? "unknown option " + args[i] : "unexpected argument '" + args[i] + "'";

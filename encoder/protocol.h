@@ -6,11 +6,11 @@
 #include <filesystem>
 #include <string>
 //
-// Reports travel as lines "<code> <value>" on the encoder's standard output; after each one the encoder waits for a
-// reply line ("0", or "1" to stop) on its standard input; the end of its standard input (the program has gone) is a
-// stop too. Every report line is answered, one that doesn't parse with 0. A line in either direction longer than
-// kMaxReportLine is a protocol error that ends the encoder. The exit status tells the converter a converted file
-// from a failed one.
+// Reports travel as lines "<code> <value>" (NOTIFY_PROBE_REFUSED adds a text) on the encoder's standard output; after
+// each one the encoder waits for a reply line ("0", or "1" to stop) on its standard input; the end of its standard
+// input (the program has gone) is a stop too. Every report line is answered, one that doesn't parse with 0. A line in
+// either direction longer than kMaxReportLine is a protocol error that ends the encoder. The exit status tells the
+// converter a converted file from a failed one.
 
 // The longest line either side accepts, line end included.
 inline constexpr std::size_t kMaxReportLine = 4096;
@@ -22,6 +22,11 @@ enum NotifyCode : unsigned {
     NOTIFY_HEIGHT = 3,     // frame height in pixels
     NOTIFY_FRAME_RATE = 4, // frames per second x 10 000 000
     NOTIFY_POSITION = 6,   // seconds of the current file done so far
+    // A list probe (mode 2) leads the reports of each input with this one, its value the input's place in the list
+    // from 0; then come either the four facts above or NOTIFY_PROBE_REFUSED.
+    NOTIFY_PROBE_FILE = 7,
+    // The input's place again, then, after one space, why it can't be read: "8 <place> <reason>", one line.
+    NOTIFY_PROBE_REFUSED = 8,
 };
 
 // Exit statuses of the encoder.

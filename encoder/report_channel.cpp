@@ -1,13 +1,21 @@
 #include "encoder/report_channel.h"
 
+#include <algorithm>
 #include <istream>
 #include <ostream>
 #include <string>
 
 namespace zezozov {
 
-bool ReportChannel::Report(int code, std::int64_t value) {
-    m_reports << code << ' ' << value << '\n';
+bool ReportChannel::Report(int code, std::int64_t value, std::string_view text) {
+    std::string line = std::to_string(code) + ' ' + std::to_string(value);
+    if (!text.empty()) {
+        std::string note(text.substr(0, kMaxReportLine - line.size() - 2));
+        std::replace_if(
+            note.begin(), note.end(), [](char c) { return c == '\n' || c == '\r'; }, ' ');
+        line += ' ' + note;
+    }
+    m_reports << line << '\n';
     m_reports.flush();
     if (m_repliesEnded || m_broken)
         return true;

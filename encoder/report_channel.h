@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <iosfwd>
+#include <string_view>
 
 #include "encoder/protocol.h"
 
@@ -14,8 +15,9 @@ class ReportChannel {
 public:
     ReportChannel(std::istream& replies, std::ostream& reports) : m_replies(replies), m_reports(reports) {}
 
-    // Sends one report and waits for its reply; true when the reply asks to stop.
-    bool Report(int code, std::int64_t value);
+    // Sends one report and waits for its reply; true when the reply asks to stop. A `text` goes after the value,
+    // on the same line: its line breaks become spaces and it is cut to fit kMaxReportLine.
+    bool Report(int code, std::int64_t value, std::string_view text = {});
     bool Broken() const { return m_broken; }
 
 private:

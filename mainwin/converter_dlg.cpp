@@ -72,6 +72,7 @@ bool ChangesTheList(int id) {
     case CConverterDlg::IDC_ADD:
     case CConverterDlg::IDC_ADD_SMALL:
     case CConverterDlg::ID_LIST_ADD:
+    case CConverterDlg::ID_LIST_ADD_FOLDER:
     case CConverterDlg::IDC_REMOVE:
     case CConverterDlg::ID_LIST_REMOVE:
     case CConverterDlg::IDC_MOVE_UP:
@@ -241,6 +242,7 @@ void CConverterDlg::RouteCommands() {
         m_commands.Add(id, [this] { OnConvert(); });
     for (int id : {int(IDC_SETTINGS), int(IDC_SETTINGS_BUTTON)})
         m_commands.Add(id, [this] { OnSettings(); });
+    m_commands.Add(ID_LIST_ADD_FOLDER, [this] { OnAddFolder(); });
     m_commands.Add(ID_LIST_CONVERT_FAILED, [this] { OnConvertFailed(); });
     m_commands.Add(ID_LIST_REMOVE_CONVERTED, [this] { OnRemoveConverted(); });
     m_commands.Add(ID_LIST_OPEN_FOLDER, [this] { OnOpenOutputFolder(); });

@@ -61,6 +61,7 @@ public:
         ID_LIST_CONVERT_FAILED = 32779,
         ID_LIST_REMOVE_CONVERTED = 32780,
         ID_LIST_OPEN_FOLDER = 32781,
+        ID_LIST_ADD_FOLDER = 32782,
         // The window menu's About item
         IDM_ABOUTBOX = 0x0010,
     };
@@ -91,8 +92,10 @@ public:
 
     // Converts every file of the list into the output folder, one encoder run after the other.
     void OnConvert();
-    // Probes each file and lists those the encoder can read; tells the user about the others afterwards. The
-    // paths are the bytes of the file names, so that one that is not valid UTF-8 still names its file.
+    // Probes each file and lists those the encoder can read; tells the user about the others afterwards, in one
+    // message. A folder among the paths stands for the video files under it. While many files are probed, a window
+    // says how many are done and can stop the adding; the files listed by then stay. The paths are the bytes of the
+    // file names, so that one that is not valid UTF-8 still names its file.
     void AddFiles(const std::vector<std::string>& paths);
     // The same for names as Qt gives them (the file picker, a drop).
     void AddFiles(const QStringList& paths);
@@ -135,6 +138,7 @@ private:
 
     // Handlers
     void OnAddFiles();
+    void OnAddFolder();
     void OnRemove();
     void OnMove(int step);
     void OnListContextMenu();
@@ -177,6 +181,8 @@ private:
     void SaveList();
     std::string m_keptList;
     bool m_keptListFailed = false;
+    // How often a long add keeps the rows listed so far.
+    static constexpr int kSaveEveryMs = 500;
     CHelpWindow* m_helpWindow = nullptr;
     std::function<QPoint()> m_cursorPos;
     bool m_probing = false;

@@ -2,34 +2,31 @@
 // and the list's right-click menu.
 
 #include <algorithm>
+#include <functional>
+#include <map>
 #include <filesystem>
 #include <system_error>
 
 #include <QAction>
+#include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QLabel>
 #include <QMenu>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTimer>
+#include <QVBoxLayout>
 
 #include "controls/link_opener.h"
 #include "controls/prompts.h"
 #include "controls/skin.h"
 #include "convert/batch_helpers.h"
 #include "mainwin/converter_dlg.h"
+#include "mainwin/folder_walk.h"
 #include "mainwin/kept_list.h"
 #include "mainwin/video_file_list.h"
-
-namespace {
-// The open-file dialog's filters, in Qt's notation; the dialog matches them in any letter case. Today's sources
-// (phones, cameras, downloads) are in "All support files" as well, and "All files" comes last.
-const char* const kVideoFilter =
-    "All support files (*.zodi *.avi *.div *.xvid *.mpeg *.mpg *.wmv *.asf *.asx *.mp4 *.m4v *.mov *.mkv *.webm *.ts "
-    "*.mts *.m2ts *.3gp *.flv *.vob *.ogv);;"
-    "AVI file (*.AVI,*.ZodI,*.div,*.Xvid) (*.avi *.zodi *.div *.xvid);;"
-    "MPEG file (*.MPEG,*.MPG,*.DAT) (*.mpeg *.mpg *.dat);;"
-    "WMV file (*.WMV,*.ASF,*.ASX) (*.wmv *.asf *.asx);;"
-    "Other video files (*.mp4 *.m4v *.mov *.mkv *.webm *.ts *.mts *.m2ts *.3gp *.flv *.vob *.ogv);;"
-    "All files (*)";
-} // namespace
 
 namespace {
 // The rows "Convert failed files again" converts.
@@ -38,13 +35,19 @@ constexpr std::initializer_list<CVideoFileList::Status> kNotConverted = {
 } // namespace
 
 QString CConverterDlg::VideoFileFilter() {
-    return QString::fromLatin1(kVideoFilter);
+    return QString::fromStdString(VideoFileFilters());
 }
 
 void CConverterDlg::OnAddFiles() {
     const QStringList files = m_prompts.OpenFileNames(this, QStringLiteral("Import video files"), VideoFileFilter());
     if (!files.isEmpty())
         AddFiles(files);
+}
+
+void CConverterDlg::OnAddFolder() {
+    const QString folder = m_prompts.ExistingDirectory(this, tr("Add folder"), QDir::homePath());
+    if (!folder.isEmpty())
+        AddFiles(QStringList{folder});
 }
 
 void CConverterDlg::AddFiles(const QStringList& paths) {
@@ -54,42 +57,106 @@ void CConverterDlg::AddFiles(const QStringList& paths) {
     AddFiles(names);
 }
 
+namespace {
+// While many files are being added: how many are done, and a way to stop. It shows only once the adding has taken a
+// moment, so that adding a few files doesn't flash a window.
+class AddingWindow : public QDialog {
+public:
+    AddingWindow(QWidget* owner, std::size_t total, std::function<void()> stop)
+        : QDialog(owner), m_total(static_cast<int>(total)), m_stop(std::move(stop)) {
+        setWindowTitle(tr("Adding video files"));
+        auto* layout = new QVBoxLayout(this);
+        m_text = new QLabel(this);
+        m_bar = new QProgressBar(this);
+        m_bar->setRange(0, m_total);
+        auto* button = new QPushButton(tr("Stop adding"), this);
+        layout->addWidget(m_text);
+        layout->addWidget(m_bar);
+        layout->addWidget(button, 0, Qt::AlignRight);
+        connect(button, &QPushButton::clicked, this, &AddingWindow::reject);
+        Done(0);
+        m_showTimer.setSingleShot(true);
+        connect(&m_showTimer, &QTimer::timeout, this, [this] { show(); });
+        m_showTimer.start(kShowAfterMs);
+    }
+    void Done(std::size_t done) {
+        m_text->setText(tr("%1 of %2 files probed").arg(done).arg(m_total));
+        m_bar->setValue(static_cast<int>(done));
+    }
+    // The close box, Escape and the button all stop the adding.
+    void reject() override {
+        m_stop();
+        hide();
+    }
+
+private:
+    static constexpr int kShowAfterMs = 400;
+    int m_total;
+    std::function<void()> m_stop;
+    QLabel* m_text = nullptr;
+    QProgressBar* m_bar = nullptr;
+    QTimer m_showTimer;
+};
+
+// The most refused files one message names; the rest are counted.
+constexpr int kRefusedShown = 30;
+} // namespace
+
 void CConverterDlg::AddFiles(const std::vector<std::string>& paths) {
     if (m_probing)
         return;
     m_probing = true;
-    QList<QPair<QString, QString>> failed; // path and why
-    QString startError;
-    for (const std::string& name : paths) {
-        const QString path = QFile::decodeName(name.c_str());
-        if (!startError.isEmpty()) {
-            failed.append({path, tr("The encoder could not be started.")});
-            continue;
-        }
+    std::vector<std::string> noVideo;
+    std::vector<std::string> inputs;
+    for (const std::string& name : ExpandFolders(paths, &noVideo)) {
         std::error_code ec;
         const std::filesystem::path absolute = std::filesystem::absolute(name, ec);
-        const std::string input = ec ? name : absolute.lexically_normal().string();
-        m_batch->SetWindowHandle(static_cast<std::int64_t>(winId()));
-        const ConversionBatch::ProbeResult probe = m_batch->Probe(input);
-        if (probe.run.outcome == EncoderProcess::Outcome::CouldNotStart) {
-            startError = probe.run.errorText;
-            failed.append({path, tr("The encoder could not be started.")});
-            continue;
-        }
-        if (!probe.accepted) {
-            failed.append({path, QString::fromStdString(probe.reason)});
-            continue;
-        }
-        AppendListed(input);
-        SaveList(); // row by row: a crash in the middle of a long add keeps the rows listed so far
+        inputs.push_back(ec ? name : absolute.lexically_normal().string());
     }
+    std::map<std::size_t, QString> refusedAt; // "path\nwhy" by the file's place: told as they come, shown in order
+    AddingWindow adding(this, inputs.size(), [this] { m_batch->RequestCancel(); });
+    QElapsedTimer sinceSave;
+    sinceSave.start();
+    std::size_t done = 0;
+    m_batch->SetWindowHandle(static_cast<std::int64_t>(winId()));
+    const ConversionBatch::ProbeEnd end =
+        m_batch->ProbeFiles(inputs, [&](std::size_t place, const ConversionBatch::ProbeResult& result) {
+            const QString path = QFile::decodeName(inputs[place].c_str());
+            if (result.accepted)
+                AppendListed(inputs[place]);
+            else
+                refusedAt[place] = path + QLatin1Char('\n') + QString::fromStdString(result.reason);
+            adding.Done(++done);
+            // Kept as the rows come, a few times a second: a crash in the middle of a long add keeps most of them.
+            if (result.accepted && sinceSave.elapsed() >= kSaveEveryMs) {
+                SaveList();
+                sinceSave.restart();
+            }
+        });
+    adding.hide();
+    SaveList();
     m_probing = false;
 
-    if (!startError.isEmpty())
-        m_prompts.MessageBox(this, tr("The encoder %1 could not be started: %2.").arg(m_encoder.Program(), startError),
+    for (const std::string& folder : noVideo)
+        m_prompts.MessageBox(this, tr("No video files were found in %1.").arg(QFile::decodeName(folder.c_str())));
+    if (!end.startError.isEmpty())
+        m_prompts.MessageBox(this,
+                             tr("The encoder %1 could not be started: %2.").arg(m_encoder.Program(), end.startError),
                              QString(), Prompts::OkButton, Prompts::ErrorIcon);
-    for (const auto& [path, why] : failed)
-        m_prompts.MessageBox(this, tr("Load file %1 failed.").arg(path) + QLatin1Char('\n') + why);
+    QStringList refused;
+    for (const auto& [place, text] : refusedAt)
+        refused << text;
+    if (refused.size() == 1) {
+        const qsizetype nl = refused.first().indexOf(QLatin1Char('\n'));
+        m_prompts.MessageBox(this, tr("Load file %1 failed.").arg(refused.first().left(nl)) + refused.first().mid(nl));
+    } else if (!refused.isEmpty()) {
+        QString text = tr("%1 files could not be added:").arg(refused.size());
+        for (const QString& file : refused.mid(0, kRefusedShown))
+            text += QStringLiteral("\n\n") + file;
+        if (refused.size() > kRefusedShown)
+            text += QStringLiteral("\n\n") + tr("... and %1 more.").arg(refused.size() - kRefusedShown);
+        m_prompts.MessageBox(this, text);
+    }
 }
 
 void CConverterDlg::AppendListed(const std::string& path) {
@@ -182,6 +249,7 @@ void CConverterDlg::OnListContextMenu() {
     const QPoint point = MenuPoint();
     QMenu menu(this);
     const std::pair<const char*, int> items[] = {{"Add video files to list", ID_LIST_ADD},
+                                                 {"Add folder...", ID_LIST_ADD_FOLDER},
                                                  {"Remove video file from list", ID_LIST_REMOVE},
                                                  {"Move up", ID_LIST_MOVE_UP},
                                                  {"Move down", ID_LIST_MOVE_DOWN},

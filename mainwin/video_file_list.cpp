@@ -164,7 +164,7 @@ QStringList CVideoFileList::LocalFiles(const QMimeData* mime) {
     if (!mime || !mime->hasUrls())
         return paths;
     for (const QUrl& url : mime->urls())
-        if (url.isLocalFile() && QFileInfo(url.toLocalFile()).isFile())
+        if (url.isLocalFile() && (QFileInfo(url.toLocalFile()).isFile() || QFileInfo(url.toLocalFile()).isDir()))
             paths << url.toLocalFile();
     return paths;
 }

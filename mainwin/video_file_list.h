@@ -50,7 +50,7 @@ public:
     static QString FormatNumber(int number);
 
 signals:
-    // Local files dropped onto the list from a file manager, in the order they came.
+    // Local files and folders dropped onto the list from a file manager, in the order they came.
     void filesDropped(const QStringList& paths);
 
 protected:

@@ -32,13 +32,16 @@ def run(prefix, args, cwd, env=None, timeout=120):
 
 def area_convert(tmp, prefix, env):
     latin1 = os.fsdecode(b"caf\xe9")  # a name that is not valid UTF-8 converts into one of the same bytes
-    for name in ("a.avi", latin1 + ".avi"):
+    # A folder stands for the video files under it.
+    os.makedirs(os.path.join(tmp, "folder", "sub"))
+    open(os.path.join(tmp, "folder", "notes.txt"), "w").write("not a video")
+    for name in ("a.avi", os.path.join("folder", "sub", latin1 + ".avi")):
         make_clip(os.path.join(tmp, name))
     kept = os.path.join(env["HOME"], ".local", "state", "quor-zodi-converter")
     os.makedirs(kept)
     open(os.path.join(kept, "file-list"), "w").write("quor-zodi-converter list 1\n1 2 3 4 /gone.avi\nend\n")
     r = run(prefix, ["--convert", "--format", "dvd", "--set", "TV mode=1", "--output", "new/dvd", "a.avi",
-                     latin1 + ".avi"], tmp, env)
+                     "folder"], tmp, env)
     check(r.returncode == 0, "two clips convert: %d %s" % (r.returncode, r.stderr))
     check(os.listdir(kept) == ["file-list"] and "/gone.avi" in open(os.path.join(kept, "file-list")).read(),
           "--convert leaves the window's kept list alone")
@@ -96,7 +99,7 @@ def area_interrupt(tmp, prefix, env):
     os.makedirs(quiet)
     open(os.path.join(quiet, "zezozov"), "w").write(
         '#!/bin/sh\neval "mode=\\${$(($# - 1))}"\n[ "$mode" = 0 ] && while :; do sleep 0.1; done\n'
-        'for r in "1 120" "2 320" "3 240" "4 250000000"; do echo "$r"; read x; done\n')
+        'for r in "7 0" "1 120" "2 320" "3 240" "4 250000000"; do echo "$r"; read x; done\n')
     os.chmod(os.path.join(quiet, "zezozov"), 0o755)
     cli = [os.path.join(prefix, "bin", "quor-zodi-converter"), "--convert", "--format", "dvd", "--output"]
     window = [os.path.join(BUILD, "bench", "batch_driver")]

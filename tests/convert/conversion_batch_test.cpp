@@ -345,28 +345,49 @@ private slots:
                  replaced);
     }
 
-    // The first file reports every fact and then fails; the second leaves out its frame rate. Neither may be listed,
-    // and the second must not borrow the first one's rate. A slow probe ends at a stop request.
-    void probeStartsEveryFileFromNothing() {
-        const std::tuple<const char*, const char*, const char*> files[] = {
-            {"full.avi", "report 1 10; report 2 320; report 3 240; report 4 250000000; exit 3", ""},
-            {"partial.avi", "report 1 10; report 2 320; report 3 240", ""},
-            {"slow.avi", "exec sleep 30", "stopped"},
-            {"good.avi", "report 1 12; report 2 640; report 3 480; report 4 299700300", ""},
+    // One list probe over files the encoder treats differently: each is told once, with its own facts or
+    // reason; a file that ends the encoder is refused and the next run goes on after it; a stop ends it all at once.
+    void probeTellsEveryFileOnce() {
+        const std::pair<const char*, const char*> files[] = {
+            {"partial.avi", "report 1 10; report 2 320; report 3 240"},
+            {"rate only.avi", "report 4 250000000"},
+            {"bad.avi", "echo 'zezozov: bad.avi: no video stream' >&2; exit 3"},
+            {"good.avi", "report 1 12; report 2 640; report 3 480; report 4 299700300"},
+            {"crash.avi", "kill -9 $$"},
+            {"quote\".avi", "report 1 12; report 2 640; report 3 480; report 4 299700300"},
+            {"no rate.avi", "report 1 10; report 2 320; report 3 240; report 4 0"},
+            {"slow.avi", "exec sleep 30"},
+            {"after.avi", "report 1 12; report 2 640; report 3 480; report 4 299700300"},
         };
-        QStringList results;
-        for (const auto& [name, scenario, reason] : files) {
+        std::vector<std::string> paths;
+        for (const auto& [name, scenario] : files) {
             f->encoder.Script(name, scenario);
-            if (std::string(reason) == "stopped")
-                QTimer::singleShot(300, [this] { f->batch.RequestCancel(); });
-            const ConversionBatch::ProbeResult probe = f->batch.Probe(f->tmp.file(name));
-            results << QString("%1 %2").arg(probe.accepted).arg(*reason ? probe.reason.c_str() : "");
+            paths.push_back(f->tmp.file(name));
         }
-        QCOMPARE(results, (QStringList{"0 ", "0 ", "0 stopped", "1 "}));
+        QStringList told;
+        QTimer::singleShot(1500, [this] { f->batch.RequestCancel(); });
+        const ConversionBatch::ProbeEnd end =
+            f->batch.ProbeFiles(paths, [&](std::size_t place, const ConversionBatch::ProbeResult& result) {
+                told << QString("%1 %2 %3").arg(files[place].first).arg(result.accepted).arg(result.reason.c_str());
+                if (result.accepted)
+                    f->files.AppendProbed(paths[place]);
+            });
+        const QString none = "The encoder gave no playing time, frame size or frame rate for it.";
+        // A name the encoder can't be given is refused before the run.
+        QCOMPARE(told, (QStringList{QString("quote\".avi 0 The path %1 holds a double quote, which can't be passed to "
+                                            "the encoder.")
+                                        .arg(paths[5].c_str()),
+                                    "partial.avi 0 " + none, "rate only.avi 0 " + none,
+                                    "bad.avi 0 zezozov: bad.avi: no video stream", "good.avi 1 ",
+                                    "crash.avi 0 the encoder crashed", "no rate.avi 0 " + none}));
+        QCOMPARE(end.reached, std::size_t(7));
+        QCOMPARE(f->files.fileCount, 1);
         const VideoFileEntry& e = f->files.entries[0];
         QCOMPARE(QString("%1 s %2 %3 fps").arg(e.duration).arg(e.sourceWidth).arg(e.sourceFrameRate),
                  "12 s 640 29.97 fps");
-        QVERIFY2(f->encoder.Runs()[0].contains(" 1 0"), qPrintable(f->encoder.Runs()[0]));
+        const QStringList runs = f->encoder.Runs();
+        QCOMPARE(runs.size(), 2);
+        QVERIFY2(runs[1].startsWith(QString::fromStdString(paths[6])) && runs[1].endsWith(" 2 0"), qPrintable(runs[1]));
     }
 };
 

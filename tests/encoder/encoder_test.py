@@ -268,7 +268,7 @@ def test_probe(work):
     open(path("readme.mpg"), "w").write("Not a video at all.\n" * 50)
     open(path("nothing.mpg"), "w").close()
 
-    for name, expected in [
+    table = [
         ("pal.avi", "1 3,2 320,3 240,4 250000000"),
         ("ntsc.avi", "1 3,2 640,3 480,4 299700300"),
         ("2997.avi", "1 3,2 320,3 240,4 299700000"),
@@ -282,7 +282,8 @@ def test_probe(work):
         ("readme.mpg", "not a media file"),
         ("nothing.mpg", "empty file"),
         ("gone.mpg", "cannot be read: No such file or directory"),
-    ]:
+    ]
+    for name, expected in table:
         status, reports, err = run(probe_args(path(name)))
         if "," in expected:
             check((status, reports) == (0, expected.split(",")), "probe of %s: exit %d, %r, not %s: %s" % (
@@ -292,9 +293,20 @@ def test_probe(work):
               "refusal of %s: exit %d, %r, %r" % (name, status, reports, err))
         status, _, _ = run(encoder_args(path(name), path(name) + ".avi", {}))
         check(status == 3 and not os.path.exists(path(name) + ".avi"), "convert of %s: exit %d" % (name, status))
+    # The same files, twice, in one list probe: each file's reports led by its place, a refused file's by why, and
+    # the probing goes on after it.
+    names = [path(name) for name, _ in table] * 2
+    args = probe_args(names[0])
+    listed = names + args[1:-2] + ["2", "0"]
+    expected = []
+    for place, (_, facts) in enumerate(table * 2):
+        expected += ["7 %d" % place] + (facts.split(",") if "," in facts else ["8 %d %s" % (place, facts)])
+    status, reports, err = run(listed)
+    check((status, reports) == (0, expected), "list probe: exit %d, %r: %s" % (status, reports, err))
     # A reply of 1 stops after that report; so does the end of the replies (the program is gone).
     for reply in ("1", None):
         check(run(probe_args(path("pal.avi")), reply)[:2] == (5, ["1 3"]), "probe stopped by the reply %r" % reply)
+        check(run(listed, reply)[:2] == (5, ["7 0"]), "list probe stopped by the reply %r" % reply)
 
 
 # --- stop -----------------------------------------------------------------------------------------------------

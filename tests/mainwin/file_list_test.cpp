@@ -1,4 +1,5 @@
 #include <QFileInfo>
+#include <QLabel>
 #include <QMenu>
 #include <QMimeData>
 #include <QProgressBar>
@@ -71,8 +72,8 @@ private slots:
         QCOMPARE(f->list()->NumberText(0), QStringLiteral("          1"));
         QCOMPARE(f->dlg->files().totalDuration, 600.0);
         const QStringList runs = f->encoder.Runs();
-        QCOMPARE(runs.size(), 3);
-        QVERIFY2(runs[0].endsWith(QStringLiteral(" 1 %1").arg(f->dlg->winId())), qPrintable(runs[0]));
+        QCOMPARE(runs.size(), 1); // one list probe of the three
+        QVERIFY2(runs[0].endsWith(QStringLiteral(" 2 %1").arg(f->dlg->winId())), qPrintable(runs[0]));
     }
 
     // Remove and the moves on the list of three: the numbers stay in place, the rest goes with its file.
@@ -119,9 +120,10 @@ private slots:
         QCOMPARE(f->prompts.texts(), told.isEmpty() ? QStringList() : QStringList{told});
     }
 
-    // Every file the encoder can't use (a path and why; none: listed) is refused with its reason after all were
-    // tried, in their order; a path that can't reach the encoder before any runs. A refused file leaves nothing
-    // behind, not even the facts a probe before it found.
+    // Every file the encoder can't use (a path and why; none: listed) is refused with its reason, in one message
+    // after all were tried, in their order; a path that can't reach the encoder before any runs, and the probing
+    // goes on after a file that ended the encoder. A refused file leaves nothing behind, not even the facts a probe
+    // before it found.
     void refusalsAreToldAfterwardsInOrder() {
         const QString silent = "The encoder gave no playing time, frame size or frame rate for it.";
         const std::string tooLong = std::string(260 - f->tmp.file("src/").size(), 'z') + ".avi";
@@ -137,16 +139,20 @@ private slots:
             {f->Source(tooLong, 10), "The path %1 is longer than 255 characters."},
             {f->Source("5.avi", 10), ""},
         };
-        QStringList all, listed, refusals;
+        QStringList all, listed;
+        QString refusals = "7 files could not be added:";
         for (const auto& [path, why] : files) {
             all << path;
-            (why.isEmpty() ? listed : refusals) << (why.isEmpty() ? path : f->Refusal(path, why.arg(path)));
+            if (why.isEmpty())
+                listed << path;
+            else
+                refusals += "\n\n" + path + "\n" + why.arg(path);
         }
         f->AddThroughPicker(all);
         QCOMPARE(f->Paths(), listed);
-        QCOMPARE(f->prompts.texts(), refusals);
+        QCOMPARE(f->prompts.texts(), QStringList{refusals});
         QCOMPARE(f->dlg->files().totalDuration, 20.0);
-        QCOMPARE(f->encoder.Runs().size(), 6);
+        QCOMPARE(f->encoder.Runs().size(), 2);
     }
 
     void missingEncoderIsNamedOnce() {
@@ -155,18 +161,55 @@ private slots:
         f->AddThroughPicker(files);
         QCOMPARE(f->list()->RowCount(), 0);
         const QStringList texts = f->prompts.texts();
-        QCOMPARE(texts.size(), 3);
+        QCOMPARE(texts.size(), 2);
         QVERIFY2(texts[0].contains(QString::fromStdString(f->tmp.file("zezozov"))), qPrintable(texts[0]));
-        QCOMPARE(texts[1], f->Refusal(files[0], "The encoder could not be started."));
+        QCOMPARE(texts[1], QString("2 files could not be added:\n\n%1\nThe encoder could not be started.\n\n%2\nThe "
+                                   "encoder could not be started.")
+                               .arg(files[0], files[1]));
     }
 
-    // Files dropped from a file manager are probed as added ones; the list grows past 99.
+    // "Add folder..." probes the video files under the folder in one go while a window counts them; its Stop keeps
+    // what was listed and tells nothing of the files not reached. A folder without video files is named.
+    void folderIsCountedAndCanBeStopped() {
+        const std::string src = f->tmp.file("src/");
+        f->Source("a.avi", 10);
+        f->Scripted("b.avi", "exec sleep 30");
+        std::filesystem::create_directories(src + "sub");
+        WriteFile(src + "sub/c.avi", "source");
+        f->encoder.Script("c.avi", "report 1 10; report 2 320; report 3 240; report 4 250000000");
+        QString counted;
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, [&] {
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (w->isVisible() && w->windowTitle() == "Adding video files") {
+                    counted = w->findChild<QLabel*>()->text();
+                    w->findChild<QPushButton*>()->click();
+                }
+        });
+        poll.start(50);
+        f->prompts.setNextFolder(QString::fromStdString(src));
+        QVERIFY(f->dlg->OnCommand(D::ID_LIST_ADD_FOLDER));
+        QCOMPARE(counted, "1 of 3 files probed");
+        QCOMPARE(f->Paths(), QStringList{QString::fromStdString(src + "a.avi")});
+        QCOMPARE(f->prompts.texts(), QStringList());
+        std::filesystem::create_directories(src + "empty");
+        f->prompts.setNextFolder(QString::fromStdString(src + "empty"));
+        QVERIFY(f->dlg->OnCommand(D::ID_LIST_ADD_FOLDER));
+        QCOMPARE(f->prompts.texts(),
+                 QStringList{"No video files were found in " + QString::fromStdString(src) + "empty."});
+    }
+
+    // Files dropped from a file manager are probed as added ones, a folder stands for its video files; the list
+    // grows past 99.
     void droppedFilesAreProbedLikeAdded() {
         QStringList files{f->Unreadable("bad.avi")};
-        for (int i = 0; i < 100; ++i)
-            files << f->Source("clip" + std::to_string(i) + ".avi", 2);
+        std::filesystem::create_directories(f->tmp.file("src/more"));
+        WriteFile(f->tmp.file("src/more/notes.txt"), "no video");
         QMimeData mime;
-        for (const QString& file : files)
+        for (int i = 0; i < 100; ++i)
+            files << f->Source((i < 50 ? "clip" : "more/clip") + std::to_string(i) + ".avi", 2);
+        const QStringList dropped = files.mid(0, 51) << f->tmp.file("src/more").c_str();
+        for (const QString& file : dropped)
             mime.setUrls(mime.urls() << QUrl::fromLocalFile(file));
         QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(f->list()->viewport(), &enter);
@@ -203,8 +246,9 @@ private slots:
         AddThree();
         f->list()->SelectRow(0);
         f->dlg->SetCursorSourceForTest([] { return QPoint(120, 80); });
-        for (const auto& [keys, rowsAfter] : {std::pair{QList<Qt::Key>{Qt::Key_Escape}, 3},
-                                              {{Qt::Key_Down, Qt::Key_Down, Qt::Key_Return}, 2}}) { // Remove
+        for (const auto& [keys, rowsAfter] :
+             {std::pair{QList<Qt::Key>{Qt::Key_Escape}, 3},
+              {{Qt::Key_Down, Qt::Key_Down, Qt::Key_Down, Qt::Key_Return}, 2}}) { // Remove
             QPoint shownAt;
             MainWindowFixture::OnNextWindow([&](QWidget* menu) {
                 shownAt = menu->pos();
@@ -336,7 +380,7 @@ private slots:
         f->folderEdit()->setText(QString::fromStdString(f->tmp.file("elsewhere/")));
         QVERIFY(QFile::rename(y + ".away", y));
         QVERIFY(menuEntry("Convert failed files again", true));
-        QCOMPARE(f->encoder.Runs().size(), 3 + 3 + 1);
+        QCOMPARE(f->encoder.Runs().size(), 1 + 3 + 1);
         QCOMPARE(Rows()[1], "2 clip.avi 00:00:10 320x240@25 Converted (3) " + y + "\n" + out("clip_avi.avi"));
         QCOMPARE(QDir(out()).entryList(QDir::Files | QDir::Hidden), (QStringList{"c.avi", "clip.avi", "clip_avi.avi"}));
         for (const auto& [name, source] : {std::pair{"clip.avi", x}, {"clip_avi.avi", y}, {"c.avi", c}})
