@@ -108,6 +108,7 @@ int main(int argc, char** argv) {
     std::map<std::string, std::vector<double>> seconds;
     std::map<std::string, std::string> failed; // what a command did instead
     int rows = 0;
+    std::size_t textBytes = 0;
     // A fresh window holding the kept list.
     const auto open = [&](Window& w) {
         std::ofstream(working, std::ios::binary | std::ios::trunc) << keptText;
@@ -147,8 +148,7 @@ int main(int argc, char** argv) {
          command(D::IDC_REMOVE), [](int n) { return n - n / 2; }},
         {"remove every other row s", [](Window& w) { Select(w.list(), 0, (w.list()->RowCount() + 1) / 2, 2); },
          command(D::ID_LIST_REMOVE), [](int n) { return n / 2; }},
-        {"remove all rows s", [](Window& w) { w.list()->selectAll(); }, command(D::IDC_REMOVE),
-         [](int) { return 0; }},
+        {"remove all rows s", [](Window& w) { w.list()->selectAll(); }, command(D::IDC_REMOVE), [](int) { return 0; }},
     };
 
     for (int round = 0; round < rounds; ++round) {
@@ -169,8 +169,11 @@ int main(int argc, char** argv) {
             }
             seconds[op.name].push_back(s);
         }
-        // The kept list's writing on its own.
+        // The kept list's writing on its own: its text, and the text written safely.
         const std::vector<VideoFileEntry> files = LoadKeptList(kept);
+        const auto textStart = Clock::now();
+        textBytes = KeptListText(files).size();
+        seconds["kept list text s"].push_back(Since(textStart));
         const auto start = Clock::now();
         std::string error;
         if (!SaveKeptList(working, files, &error)) {
@@ -181,6 +184,7 @@ int main(int argc, char** argv) {
     }
 
     std::printf("rows: %d\n", rows);
+    std::printf("kept list text bytes: %zu\n", textBytes);
     for (const auto& [name, what] : failed) {
         std::printf("%s: %s\n", name.c_str(), what.c_str());
         seconds.erase(name);
