@@ -75,47 +75,87 @@ private slots:
         QVERIFY2(runs[0].endsWith(QStringLiteral(" 1 %1").arg(f->dlg->winId())), qPrintable(runs[0]));
     }
 
-    // Remove and the moves on the list of three: the numbers stay in place, the rest goes with its file.
+    // Remove and the moves on five files, a to e, with the rows chosen by clicks (Ctrl with the second on): the
+    // numbers stay in place, the rest goes with its file; the moved rows stay selected.
     void removeAndMove_data() {
-        QTest::addColumn<int>("selected");
+        QTest::addColumn<QString>("selected");
         QTest::addColumn<int>("command");
-        QTest::addColumn<QString>("order"); // the files afterwards, a b c as added
-        QTest::addColumn<int>("selectedAfter");
+        QTest::addColumn<QString>("order"); // the files afterwards
+        QTest::addColumn<QString>("selectedAfter");
         QTest::addColumn<QString>("told");
-        QTest::newRow("remove the second") << 1 << int(D::IDC_REMOVE) << "ac" << 1 << "";
-        QTest::newRow("remove the last") << 2 << int(D::ID_LIST_REMOVE) << "ab" << -1 << "";
-        QTest::newRow("remove, none selected") << -1 << int(D::IDC_REMOVE) << "abc" << -1 << "";
-        QTest::newRow("down") << 0 << int(D::IDC_MOVE_DOWN) << "bac" << 1 << "";
-        QTest::newRow("up") << 2 << int(D::ID_LIST_MOVE_UP) << "acb" << 1 << "";
-        QTest::newRow("up on the first") << 0 << int(D::IDC_MOVE_UP) << "abc" << 0 << "";
-        QTest::newRow("down on the last") << 2 << int(D::ID_LIST_MOVE_DOWN) << "abc" << 2 << "";
-        QTest::newRow("move, none selected") << -1 << int(D::IDC_MOVE_UP) << "abc" << -1 << "No item was selected!";
+        QTest::newRow("remove the second") << "b" << int(D::IDC_REMOVE) << "acde"
+                                           << "c"
+                                           << "";
+        QTest::newRow("remove the last") << "e" << int(D::ID_LIST_REMOVE) << "abcd"
+                                         << ""
+                                         << "";
+        QTest::newRow("remove, none selected") << "" << int(D::IDC_REMOVE) << "abcde"
+                                               << ""
+                                               << "";
+        QTest::newRow("remove neighbours") << "cb" << int(D::IDC_REMOVE) << "ade"
+                                           << "d"
+                                           << "";
+        QTest::newRow("remove rows apart") << "eac" << int(D::ID_LIST_REMOVE) << "bd"
+                                           << "b"
+                                           << "";
+        QTest::newRow("remove all") << "abcde" << int(D::IDC_REMOVE) << ""
+                                    << ""
+                                    << "";
+        QTest::newRow("down") << "a" << int(D::IDC_MOVE_DOWN) << "bacde"
+                              << "a"
+                              << "";
+        QTest::newRow("up") << "e" << int(D::ID_LIST_MOVE_UP) << "abced"
+                            << "e"
+                            << "";
+        QTest::newRow("up, neighbours and one apart") << "ecb" << int(D::IDC_MOVE_UP) << "bcaed"
+                                                      << "bce"
+                                                      << "";
+        QTest::newRow("down, rows apart") << "bd" << int(D::ID_LIST_MOVE_DOWN) << "acbed"
+                                          << "bd"
+                                          << "";
+        QTest::newRow("up on the first") << "a" << int(D::IDC_MOVE_UP) << "abcde"
+                                         << "a"
+                                         << "";
+        QTest::newRow("up, the first among them") << "ca" << int(D::ID_LIST_MOVE_UP) << "abcde"
+                                                  << "ac"
+                                                  << "";
+        QTest::newRow("down, the last among them") << "ed" << int(D::IDC_MOVE_DOWN) << "abcde"
+                                                   << "de"
+                                                   << "";
+        QTest::newRow("move, none selected") << "" << int(D::IDC_MOVE_UP) << "abcde"
+                                             << ""
+                                             << "No item was selected!";
     }
     void removeAndMove() {
-        QFETCH(int, selected);
+        QFETCH(QString, selected);
         QFETCH(int, command);
         QFETCH(QString, order);
-        QFETCH(int, selectedAfter);
+        QFETCH(QString, selectedAfter);
         QFETCH(QString, told);
         AddThree();
+        f->AddThroughPicker({f->Source("d.avi", 400), f->Source("e.avi", 500)});
         using S = CVideoFileList::Status; // a status stays with its file
-        for (auto [i, status] : {std::pair{0, S::Converted}, {1, S::Failed}, {2, S::NotConverted}})
+        for (auto [i, status] : {std::pair{0, S::Converted}, {1, S::Failed}, {2, S::NotConverted}, {3, S::Stopped}})
             f->list()->SetStatus(i, status, QString("note %1").arg(i));
         const QStringList before = Rows();
-        f->list()->SelectRow(selected);
-        if (selected < 0)
-            f->list()->clearSelection();
+        f->list()->clearSelection();
+        for (int i = 0; i < selected.size(); ++i)
+            QTest::mouseClick(f->list()->viewport(), Qt::LeftButton, i ? Qt::ControlModifier : Qt::NoModifier,
+                              f->list()->visualItemRect(f->list()->topLevelItem(selected[i].unicode() - 'a')).center());
         QVERIFY(f->dlg->OnCommand(command));
         QStringList expected;
+        QList<int> expectedSelection;
         double total = 0;
         for (int i = 0; i < order.size(); ++i) {
             expected << QString::number(i + 1) + before[order[i].unicode() - 'a'].mid(1);
             total += 100 * (order[i].unicode() - 'a' + 1);
+            if (selectedAfter.contains(order[i]))
+                expectedSelection << i;
         }
         QCOMPARE(Rows(), expected);
         QCOMPARE(f->dlg->files().fileCount, int(order.size()));
         QCOMPARE(f->dlg->files().totalDuration, total);
-        QCOMPARE(f->list()->SelectedRow(), selectedAfter);
+        QCOMPARE(f->list()->SelectedRows(), expectedSelection);
         QCOMPARE(f->prompts.texts(), told.isEmpty() ? QStringList() : QStringList{told});
     }
 
