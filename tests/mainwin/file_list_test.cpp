@@ -83,48 +83,23 @@ private slots:
         QTest::addColumn<QString>("order"); // the files afterwards
         QTest::addColumn<QString>("selectedAfter");
         QTest::addColumn<QString>("told");
-        QTest::newRow("remove the second") << "b" << int(D::IDC_REMOVE) << "acde"
-                                           << "c"
-                                           << "";
-        QTest::newRow("remove the last") << "e" << int(D::ID_LIST_REMOVE) << "abcd"
-                                         << ""
-                                         << "";
-        QTest::newRow("remove, none selected") << "" << int(D::IDC_REMOVE) << "abcde"
-                                               << ""
-                                               << "";
-        QTest::newRow("remove neighbours") << "cb" << int(D::IDC_REMOVE) << "ade"
-                                           << "d"
-                                           << "";
-        QTest::newRow("remove rows apart") << "eac" << int(D::ID_LIST_REMOVE) << "bd"
-                                           << "b"
-                                           << "";
-        QTest::newRow("remove all") << "abcde" << int(D::IDC_REMOVE) << ""
-                                    << ""
-                                    << "";
-        QTest::newRow("down") << "a" << int(D::IDC_MOVE_DOWN) << "bacde"
-                              << "a"
-                              << "";
-        QTest::newRow("up") << "e" << int(D::ID_LIST_MOVE_UP) << "abced"
-                            << "e"
-                            << "";
-        QTest::newRow("up, neighbours and one apart") << "ecb" << int(D::IDC_MOVE_UP) << "bcaed"
-                                                      << "bce"
-                                                      << "";
-        QTest::newRow("down, rows apart") << "bd" << int(D::ID_LIST_MOVE_DOWN) << "acbed"
-                                          << "bd"
-                                          << "";
-        QTest::newRow("up on the first") << "a" << int(D::IDC_MOVE_UP) << "abcde"
-                                         << "a"
-                                         << "";
-        QTest::newRow("up, the first among them") << "ca" << int(D::ID_LIST_MOVE_UP) << "abcde"
-                                                  << "ac"
-                                                  << "";
-        QTest::newRow("down, the last among them") << "ed" << int(D::IDC_MOVE_DOWN) << "abcde"
-                                                   << "de"
-                                                   << "";
-        QTest::newRow("move, none selected") << "" << int(D::IDC_MOVE_UP) << "abcde"
-                                             << ""
-                                             << "No item was selected!";
+        for (auto [name, selected, command, order, after, told] :
+             {std::tuple{"remove the second", "b", D::IDC_REMOVE, "acde", "c", ""},
+              {"remove the last", "e", D::ID_LIST_REMOVE, "abcd", "", ""},
+              {"remove, none selected", "", D::IDC_REMOVE, "abcde", "", ""},
+              {"remove neighbours", "cb", D::IDC_REMOVE, "ade", "d", ""},
+              {"remove rows apart", "eac", D::ID_LIST_REMOVE, "bd", "b", ""},
+              {"remove all", "abcde", D::IDC_REMOVE, "", "", ""},
+              {"down", "a", D::IDC_MOVE_DOWN, "bacde", "a", ""},
+              {"up", "e", D::ID_LIST_MOVE_UP, "abced", "e", ""},
+              {"up, neighbours and one apart", "ecb", D::IDC_MOVE_UP, "bcaed", "bce", ""},
+              {"down, neighbours and one apart", "dba", D::ID_LIST_MOVE_DOWN, "cabed", "abd", ""},
+              {"up on the first", "a", D::IDC_MOVE_UP, "abcde", "a", ""},
+              {"up, the first among them", "ca", D::ID_LIST_MOVE_UP, "abcde", "ac", ""},
+              {"down, the last among them", "ed", D::IDC_MOVE_DOWN, "abcde", "de", ""},
+              {"move, none selected", "", D::IDC_MOVE_UP, "abcde", "", "No item was selected!"}})
+            QTest::newRow(name) << QString(selected) << int(command) << QString(order) << QString(after)
+                                << QString(told);
     }
     void removeAndMove() {
         QFETCH(QString, selected);
