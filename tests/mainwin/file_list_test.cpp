@@ -356,10 +356,12 @@ private slots:
         QCOMPARE(QDir(out()).entryList(QDir::Files | QDir::Hidden), (QStringList{"c.avi", "clip.avi", "clip_avi.avi"}));
         for (const auto& [name, source] : {std::pair{"clip.avi", x}, {"clip_avi.avi", y}, {"c.avi", c}})
             QCOMPARE(QString(ReadFile(out(name).toStdString()).c_str()).trimmed(), source);
-        // Only the rows without a status are left, renumbered.
+        // Only the rows without a status are left, renumbered, the selected one still selected.
         f->AddThroughPicker({f->Source("d.avi", 10)});
+        f->list()->SelectRow(3);
         QVERIFY(f->dlg->OnCommand(D::ID_LIST_REMOVE_CONVERTED));
         QCOMPARE(Rows(), QStringList{"1 d.avi 00:00:10 320x240@25"});
+        QCOMPARE(f->list()->SelectedRows(), QList<int>{0});
     }
 
     // Cancel and the progress window's close box ask, and Yes stops the encoder; no output is left.
