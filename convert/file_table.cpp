@@ -20,12 +20,24 @@ void FileTable::AppendProbed(const std::string& path) {
     totalDuration += entry->duration;
 }
 
-void FileTable::Remove(int row) {
-    if (row < 0 || row >= fileCount)
-        return;
-    totalDuration -= entries[static_cast<std::size_t>(row)].duration;
-    entries.erase(entries.begin() + row);
-    --fileCount;
+void FileTable::RemoveRows(const std::vector<int>& rows) {
+    // One pass for any number of rows: each row kept moves up once.
+    auto next = rows.begin(); // the next row to remove
+    int kept = 0;
+    for (int row = 0; row < fileCount; ++row) {
+        while (next != rows.end() && *next < row)
+            ++next;
+        VideoFileEntry& entry = entries[static_cast<std::size_t>(row)];
+        if (next != rows.end() && *next == row) {
+            totalDuration -= entry.duration;
+            continue;
+        }
+        if (kept != row)
+            entries[static_cast<std::size_t>(kept)] = std::move(entry);
+        ++kept;
+    }
+    entries.erase(entries.begin() + kept, entries.begin() + fileCount);
+    fileCount = kept;
 }
 
 void FileTable::Swap(int a, int b) {

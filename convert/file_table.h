@@ -27,8 +27,10 @@ struct FileTable {
     VideoFileEntry* ProbeEntry();
     // Makes the probed entry a row: adds `path`, counts it, adds its duration to totalDuration.
     void AppendProbed(const std::string& path);
-    // Removes row `row`, moving the later rows up; totalDuration drops by its duration.
-    void Remove(int row);
+    // Removes `rows` (in ascending order), moving the later rows up; totalDuration drops by their durations. Rows that
+    // don't exist are passed over.
+    void RemoveRows(const std::vector<int>& rows);
+    void Remove(int row) { RemoveRows({row}); }
     // Swaps two rows (path and all four facts).
     void Swap(int a, int b);
 };

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include <QDialog>
+#include <QList>
 #include <QPoint>
 
 #include "controls/command_target.h"
@@ -177,6 +178,8 @@ private:
     void KeepOutputs(const BatchResult& result);
     // Lists the file table's entry `fileCount`, which holds the facts of `path`.
     void AppendListed(const std::string& path);
+    // Removes `rows` (in list order) from the list and the file table, and keeps the list.
+    void RemoveRows(const QList<int>& rows);
     // Writes the list to the kept list's file, if there is one; a failure is told once a run.
     void SaveList();
     std::string m_keptList;

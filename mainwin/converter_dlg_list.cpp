@@ -207,41 +207,50 @@ void CConverterDlg::SaveList() {
                          QString(), Prompts::OkButton, Prompts::WarningIcon);
 }
 
+void CConverterDlg::RemoveRows(const QList<int>& rows) {
+    m_fileList->RemoveRows(rows);
+    m_files.RemoveRows(std::vector<int>(rows.begin(), rows.end()));
+    SaveList();
+}
+
 void CConverterDlg::OnRemove() {
     if (m_files.fileCount == 0)
         return;
-    const int row = m_fileList->SelectedRow();
-    if (row < 0)
+    const QList<int> rows = m_fileList->SelectedRows();
+    if (rows.isEmpty())
         return;
-    m_fileList->RemoveRow(row);
-    m_files.Remove(row);
-    m_fileList->RenumberFrom(row);
-    SaveList();
-    if (row < m_files.fileCount) {
-        m_fileList->SelectRow(row);
+    RemoveRows(rows);
+    // The row that took the place of the first one removed is selected next.
+    if (rows.first() < m_files.fileCount) {
+        m_fileList->SelectRow(rows.first());
         m_fileList->setFocus();
-    } else {
-        m_fileList->clearSelection();
     }
 }
 
 void CConverterDlg::OnMove(int step) {
     if (m_files.fileCount < 2)
         return;
-    const int row = m_fileList->SelectedRow();
-    if (row < 0) {
+    const QList<int> rows = m_fileList->SelectedRows();
+    if (rows.isEmpty()) {
         m_prompts.MessageBox(this, tr("No item was selected!"), tr("Warning"));
         return;
     }
-    const int target = row + step;
-    if (target < 0 || target >= m_files.fileCount) {
+    const int leading = step < 0 ? rows.first() : rows.last();
+    if (leading + step < 0 || leading + step >= m_files.fileCount) {
         m_fileList->setFocus();
         return;
     }
-    m_fileList->SwapTexts(row, target);
-    m_fileList->SelectRow(target);
+    // Each selected row changes places with its neighbour, the one nearest the way it goes first, so that neighbouring
+    // selected rows move together.
+    QList<int> moved;
+    for (qsizetype i = 0; i < rows.size(); ++i) {
+        const int row = rows[step < 0 ? i : rows.size() - 1 - i];
+        m_fileList->SwapTexts(row, row + step);
+        m_files.Swap(row, row + step);
+        moved << rows[i] + step;
+    }
+    m_fileList->SelectRows(moved);
     m_fileList->setFocus();
-    m_files.Swap(row, target);
     SaveList();
 }
 
@@ -280,21 +289,20 @@ void CConverterDlg::OnConvertFailed() {
 }
 
 void CConverterDlg::OnRemoveConverted() {
-    const int selected = m_fileList->SelectedRow();
     const QList<int> converted = m_fileList->RowsWith({CVideoFileList::Status::Converted});
-    for (auto it = converted.rbegin(); it != converted.rend(); ++it) {
-        m_fileList->RemoveRow(*it);
-        m_files.Remove(*it);
-    }
     if (converted.isEmpty())
         return;
-    m_fileList->RenumberFrom(converted.first());
-    SaveList();
-    if (selected >= 0 && !converted.contains(selected))
-        m_fileList->SelectRow(selected - static_cast<int>(std::count_if(converted.begin(), converted.end(),
-                                                                        [&](int row) { return row < selected; })));
-    else
-        m_fileList->clearSelection();
+    // The selected rows that stay keep their selection, in their new places.
+    QList<int> selected;
+    auto removed = converted.begin();
+    for (int row : m_fileList->SelectedRows()) {
+        while (removed != converted.end() && *removed < row)
+            ++removed;
+        if (removed == converted.end() || *removed != row)
+            selected << row - static_cast<int>(removed - converted.begin());
+    }
+    RemoveRows(converted);
+    m_fileList->SelectRows(selected);
 }
 
 void CConverterDlg::OnOpenOutputFolder() {

@@ -18,9 +18,11 @@ constexpr std::string_view kVersionLine = "quor-zodi-converter list 1\n";
 constexpr std::string_view kEndLine = "end\n";
 constexpr char kHex[] = "0123456789ABCDEF";
 
-void AppendNumber(std::string& text, double value) {
+template <class T>
+void AppendNumber(std::string& text, T value) {
     char buffer[32];
-    const auto end = std::to_chars(buffer, buffer + sizeof buffer, value).ptr; // shortest text that reads back
+    const auto end =
+        std::to_chars(buffer, buffer + sizeof buffer, value).ptr; // a double's shortest text that reads back
     text.append(buffer, end);
     text += ' ';
 }
@@ -78,18 +80,28 @@ bool MakeFolder(const fs::path& folder) {
 } // namespace
 
 std::string KeptListText(const std::vector<VideoFileEntry>& files) {
-    std::string text(kVersionLine);
+    // Written at every change of a list that may hold thousands of files: one buffer, the names copied in runs.
+    std::size_t size = kVersionLine.size() + kEndLine.size();
+    for (const VideoFileEntry& file : files)
+        size += file.path.size() + 64;
+    std::string text;
+    text.reserve(size);
+    text += kVersionLine;
     for (const VideoFileEntry& file : files) {
         AppendNumber(text, file.duration);
-        text += std::to_string(file.sourceWidth) + ' ' + std::to_string(file.sourceHeight) + ' ';
+        AppendNumber(text, file.sourceWidth);
+        AppendNumber(text, file.sourceHeight);
         AppendNumber(text, file.sourceFrameRate);
-        for (const char c : file.path) {
-            const auto byte = static_cast<unsigned char>(c);
-            if (byte < 0x20 || byte == 0x7F || c == '%')
-                text += {'%', kHex[byte >> 4], kHex[byte & 15]};
-            else
-                text += c;
+        std::size_t plain = 0; // the start of the run not yet copied
+        for (std::size_t i = 0; i < file.path.size(); ++i) {
+            const auto byte = static_cast<unsigned char>(file.path[i]);
+            if (byte >= 0x20 && byte != 0x7F && byte != '%')
+                continue;
+            text.append(file.path, plain, i - plain);
+            text += {'%', kHex[byte >> 4], kHex[byte & 15]};
+            plain = i + 1;
         }
+        text.append(file.path, plain);
         text += '\n';
     }
     return text += kEndLine;

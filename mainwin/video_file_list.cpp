@@ -6,14 +6,16 @@
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QHeaderView>
+#include <QItemSelection>
 #include <QMimeData>
+#include <QScrollBar>
 #include <QUrl>
 
 CVideoFileList::CVideoFileList(QWidget* parent) : QTreeWidget(parent) {
     setRootIsDecorated(false);
     setItemsExpandable(false);
     setUniformRowHeights(true);
-    setSelectionMode(QAbstractItemView::SingleSelection);
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
     setAcceptDrops(true);
     setDragDropMode(QAbstractItemView::DropOnly);
     setContextMenuPolicy(Qt::CustomContextMenu);
@@ -111,8 +113,34 @@ void CVideoFileList::AppendRow(int number, const QString& path, const QString& d
     ShowToolTip(row);
 }
 
-void CVideoFileList::RemoveRow(int row) {
-    delete takeTopLevelItem(row);
+void CVideoFileList::RemoveRows(const QList<int>& rows) {
+    if (rows.isEmpty())
+        return;
+    // Every range of a selection is kept up to date through each removal: with none left, removing stays cheap.
+    clearSelection();
+    if (rows.last() - rows.first() + 1 == rows.size()) {
+        model()->removeRows(rows.first(), static_cast<int>(rows.size()));
+        RenumberFrom(rows.first());
+        return;
+    }
+    // Rows from here and there: each removal would have the model walk all its kept indexes again, so the rows are
+    // taken out all at once and the rest put back, numbered while they are out of the list.
+    const int scrolled = verticalScrollBar()->value();
+    const QList<QTreeWidgetItem*> items = invisibleRootItem()->takeChildren();
+    QList<QTreeWidgetItem*> kept;
+    kept.reserve(items.size() - rows.size());
+    auto next = rows.begin();
+    for (int row = 0; row < items.size(); ++row) {
+        if (next != rows.end() && *next == row) {
+            delete items[row];
+            ++next;
+            continue;
+        }
+        items[row]->setText(0, FormatNumber(static_cast<int>(kept.size()) + 1));
+        kept << items[row];
+    }
+    addTopLevelItems(kept);
+    verticalScrollBar()->setValue(scrolled);
 }
 
 void CVideoFileList::RenumberFrom(int from) {
@@ -137,21 +165,42 @@ void CVideoFileList::SwapTexts(int a, int b) {
     ShowToolTip(second);
 }
 
-int CVideoFileList::SelectedRow() const {
-    for (int i = 0; i < topLevelItemCount(); ++i)
-        if (topLevelItem(i)->isSelected())
-            return i;
-    return -1;
+QList<int> CVideoFileList::SelectedRows() const {
+    // From the selection's ranges rather than from every row: a long list with few rows selected answers at once.
+    QList<int> rows;
+    for (const QItemSelectionRange& range : selectionModel()->selection())
+        if (range.left() == 0 && !range.parent().isValid())
+            for (int row = range.top(); row <= range.bottom(); ++row)
+                rows << row;
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    return rows;
 }
 
-void CVideoFileList::SelectRow(int row) {
+int CVideoFileList::SelectedRow() const {
+    const QList<int> rows = SelectedRows();
+    return rows.isEmpty() ? -1 : rows.first();
+}
+
+void CVideoFileList::SelectRows(const QList<int>& rows) {
+    // Cleared first: a new selection is otherwise compared with the old one range by range.
     clearSelection();
-    if (row < 0 || row >= topLevelItemCount())
+    QItemSelection selection;
+    for (qsizetype begin = 0, end = 0; begin < rows.size(); begin = end) {
+        for (end = begin + 1; end < rows.size() && rows[end] == rows[end - 1] + 1;)
+            ++end;
+        const QModelIndex first = model()->index(rows[begin], 0);
+        const QModelIndex last = model()->index(rows[end - 1], columnCount() - 1);
+        if (first.isValid() && last.isValid())
+            selection.select(first, last);
+    }
+    if (selection.isEmpty())
         return;
-    QTreeWidgetItem* it = topLevelItem(row);
-    setCurrentItem(it);
-    it->setSelected(true);
-    scrollToItem(it);
+    const QModelIndex current = selection.first().topLeft();
+    selectionModel()->setCurrentIndex(current, QItemSelectionModel::NoUpdate);
+    // Whole rows already: with the Rows flag the selection model would merge the ranges again one by one.
+    selectionModel()->select(selection, QItemSelectionModel::Select);
+    scrollTo(current);
 }
 
 QString CVideoFileList::item(int row, int column) const {

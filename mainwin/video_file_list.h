@@ -21,7 +21,8 @@ public:
 
     // Appends the row for `number` (from 1).
     void AppendRow(int number, const QString& path, const QString& duration);
-    void RemoveRow(int row);
+    // Removes `rows` (in list order) and gives the rows after the first of them their new numbers.
+    void RemoveRows(const QList<int>& rows);
     // Gives rows `from` to the end the numbers from + 1 onward.
     void RenumberFrom(int from);
     // Swaps the path, duration and status of two rows; the numbers stay where they are.
@@ -37,9 +38,13 @@ public:
     // The rows whose status is one of `statuses`, in list order.
     QList<int> RowsWith(std::initializer_list<Status> statuses) const;
 
+    // The selected rows, in list order.
+    QList<int> SelectedRows() const;
     // The first selected row, or -1.
     int SelectedRow() const;
-    void SelectRow(int row);
+    void SelectRow(int row) { SelectRows({row}); }
+    // Selects `rows` (in list order) and nothing else; the first of them becomes the current row and is shown.
+    void SelectRows(const QList<int>& rows);
 
     QString NumberText(int row) const { return item(row, 0); }
     QString PathText(int row) const { return item(row, 1); }

@@ -183,10 +183,8 @@ private slots:
                  QStringList({c, a, src + "d.avi 00:00:07 14x240 29.97"}));
         QCOMPARE(encoder.Runs().size(), 2); // one probe of the first three, one of d.avi: the kept files not again
         const auto removeAll = [](CConverterDlg* dlg) {
-            for (int i = 0; i < 2; ++i) {
-                dlg->fileList()->SelectRow(0);
-                dlg->OnCommand(CConverterDlg::IDC_REMOVE);
-            }
+            QTest::keyClick(dlg->fileList(), Qt::Key_A, Qt::ControlModifier);
+            dlg->OnCommand(CConverterDlg::IDC_REMOVE);
         };
         QCOMPARE(RunUntilListed(2, {}, removeAll), QStringList({c, a}));
         QCOMPARE(RunUntilListed(0), QStringList());

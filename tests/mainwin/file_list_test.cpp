@@ -76,47 +76,62 @@ private slots:
         QVERIFY2(runs[0].endsWith(QStringLiteral(" 2 %1").arg(f->dlg->winId())), qPrintable(runs[0]));
     }
 
-    // Remove and the moves on the list of three: the numbers stay in place, the rest goes with its file.
+    // Remove and the moves on five files, a to e, with the rows chosen by clicks (Ctrl with the second on): the
+    // numbers stay in place, the rest goes with its file; the moved rows stay selected.
     void removeAndMove_data() {
-        QTest::addColumn<int>("selected");
+        QTest::addColumn<QString>("selected");
         QTest::addColumn<int>("command");
-        QTest::addColumn<QString>("order"); // the files afterwards, a b c as added
-        QTest::addColumn<int>("selectedAfter");
+        QTest::addColumn<QString>("order"); // the files afterwards
+        QTest::addColumn<QString>("selectedAfter");
         QTest::addColumn<QString>("told");
-        QTest::newRow("remove the second") << 1 << int(D::IDC_REMOVE) << "ac" << 1 << "";
-        QTest::newRow("remove the last") << 2 << int(D::ID_LIST_REMOVE) << "ab" << -1 << "";
-        QTest::newRow("remove, none selected") << -1 << int(D::IDC_REMOVE) << "abc" << -1 << "";
-        QTest::newRow("down") << 0 << int(D::IDC_MOVE_DOWN) << "bac" << 1 << "";
-        QTest::newRow("up") << 2 << int(D::ID_LIST_MOVE_UP) << "acb" << 1 << "";
-        QTest::newRow("up on the first") << 0 << int(D::IDC_MOVE_UP) << "abc" << 0 << "";
-        QTest::newRow("down on the last") << 2 << int(D::ID_LIST_MOVE_DOWN) << "abc" << 2 << "";
-        QTest::newRow("move, none selected") << -1 << int(D::IDC_MOVE_UP) << "abc" << -1 << "No item was selected!";
+        for (auto [name, selected, command, order, after, told] :
+             {std::tuple{"remove the second", "b", D::IDC_REMOVE, "acde", "c", ""},
+              {"remove the last", "e", D::ID_LIST_REMOVE, "abcd", "", ""},
+              {"remove, none selected", "", D::IDC_REMOVE, "abcde", "", ""},
+              {"remove neighbours", "cb", D::IDC_REMOVE, "ade", "d", ""},
+              {"remove rows apart", "eac", D::ID_LIST_REMOVE, "bd", "b", ""},
+              {"remove all", "abcde", D::IDC_REMOVE, "", "", ""},
+              {"down", "a", D::IDC_MOVE_DOWN, "bacde", "a", ""},
+              {"up", "e", D::ID_LIST_MOVE_UP, "abced", "e", ""},
+              {"up, neighbours and one apart", "ecb", D::IDC_MOVE_UP, "bcaed", "bce", ""},
+              {"down, neighbours and one apart", "dba", D::ID_LIST_MOVE_DOWN, "cabed", "abd", ""},
+              {"up on the first", "a", D::IDC_MOVE_UP, "abcde", "a", ""},
+              {"up, the first among them", "ca", D::ID_LIST_MOVE_UP, "abcde", "ac", ""},
+              {"down, the last among them", "ed", D::IDC_MOVE_DOWN, "abcde", "de", ""},
+              {"move, none selected", "", D::IDC_MOVE_UP, "abcde", "", "No item was selected!"}})
+            QTest::newRow(name) << QString(selected) << int(command) << QString(order) << QString(after)
+                                << QString(told);
     }
     void removeAndMove() {
-        QFETCH(int, selected);
+        QFETCH(QString, selected);
         QFETCH(int, command);
         QFETCH(QString, order);
-        QFETCH(int, selectedAfter);
+        QFETCH(QString, selectedAfter);
         QFETCH(QString, told);
         AddThree();
+        f->AddThroughPicker({f->Source("d.avi", 400), f->Source("e.avi", 500)});
         using S = CVideoFileList::Status; // a status stays with its file
-        for (auto [i, status] : {std::pair{0, S::Converted}, {1, S::Failed}, {2, S::NotConverted}})
+        for (auto [i, status] : {std::pair{0, S::Converted}, {1, S::Failed}, {2, S::NotConverted}, {3, S::Stopped}})
             f->list()->SetStatus(i, status, QString("note %1").arg(i));
         const QStringList before = Rows();
-        f->list()->SelectRow(selected);
-        if (selected < 0)
-            f->list()->clearSelection();
+        f->list()->clearSelection();
+        for (int i = 0; i < selected.size(); ++i)
+            QTest::mouseClick(f->list()->viewport(), Qt::LeftButton, i ? Qt::ControlModifier : Qt::NoModifier,
+                              f->list()->visualItemRect(f->list()->topLevelItem(selected[i].unicode() - 'a')).center());
         QVERIFY(f->dlg->OnCommand(command));
         QStringList expected;
+        QList<int> expectedSelection;
         double total = 0;
         for (int i = 0; i < order.size(); ++i) {
             expected << QString::number(i + 1) + before[order[i].unicode() - 'a'].mid(1);
             total += 100 * (order[i].unicode() - 'a' + 1);
+            if (selectedAfter.contains(order[i]))
+                expectedSelection << i;
         }
         QCOMPARE(Rows(), expected);
         QCOMPARE(f->dlg->files().fileCount, int(order.size()));
         QCOMPARE(f->dlg->files().totalDuration, total);
-        QCOMPARE(f->list()->SelectedRow(), selectedAfter);
+        QCOMPARE(f->list()->SelectedRows(), expectedSelection);
         QCOMPARE(f->prompts.texts(), told.isEmpty() ? QStringList() : QStringList{told});
     }
 
@@ -385,10 +400,12 @@ private slots:
         QCOMPARE(QDir(out()).entryList(QDir::Files | QDir::Hidden), (QStringList{"c.avi", "clip.avi", "clip_avi.avi"}));
         for (const auto& [name, source] : {std::pair{"clip.avi", x}, {"clip_avi.avi", y}, {"c.avi", c}})
             QCOMPARE(QString(ReadFile(out(name).toStdString()).c_str()).trimmed(), source);
-        // Only the rows without a status are left, renumbered.
+        // Only the rows without a status are left, renumbered, the selected one still selected.
         f->AddThroughPicker({f->Source("d.avi", 10)});
+        f->list()->SelectRow(3);
         QVERIFY(f->dlg->OnCommand(D::ID_LIST_REMOVE_CONVERTED));
         QCOMPARE(Rows(), QStringList{"1 d.avi 00:00:10 320x240@25"});
+        QCOMPARE(f->list()->SelectedRows(), QList<int>{0});
     }
 
     // Cancel and the progress window's close box ask, and Yes stops the encoder; no output is left.
