@@ -133,6 +133,10 @@ BatchResult ConversionBatch::ConvertRows(const std::string& outputFolder, const 
     m_batchOutputs.clear();
     for (const std::string& output : ownOutputs)
         m_batchOutputs.insert(Canonical(output));
+    // Once a batch, not once a file: a list of thousands would otherwise spend minutes on it.
+    m_batchSources.clear();
+    for (int i = 0; i < m_files.fileCount; ++i)
+        m_batchSources.insert(Canonical(m_files.entries[static_cast<std::size_t>(i)].path));
     m_batchSeconds = 0;
     for (int row : rows)
         m_batchSeconds += m_files.entries[static_cast<std::size_t>(row)].duration;
@@ -241,12 +245,7 @@ void ConversionBatch::JudgeRun(const EncoderProcess::Result& run, const std::str
 
 bool ConversionBatch::TakenInBatch(const std::string& path) const {
     const std::string key = Canonical(path);
-    if (m_batchOutputs.count(key))
-        return true;
-    for (int i = 0; i < m_files.fileCount; ++i)
-        if (Canonical(m_files.entries[static_cast<std::size_t>(i)].path) == key)
-            return true;
-    return false;
+    return m_batchOutputs.count(key) || m_batchSources.count(key);
 }
 
 std::string ConversionBatch::IntendedOutput(const std::string& plain) const {

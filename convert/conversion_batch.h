@@ -130,6 +130,7 @@ private:
         const ProbeHandler* onProbed = nullptr;
     } m_listProbe;
     std::set<std::string> m_batchOutputs; // the outputs of the running batch, as canonical paths
+    std::set<std::string> m_batchSources; // the listed files, as canonical paths
     double m_lastPosition = -1;           // the furthest position the running conversion reported (-1: none)
     double m_batchSeconds = 0;            // the playing time of the files the running batch converts
     int m_convertingRow = -1;             // the listed file being converted (-1: none)
