@@ -161,6 +161,7 @@ std::string UsageText(const std::string& program) {
             "  --dry-run           probe the files and print each output path and encoder parameter text;\n"
             "                      convert nothing\n"
             "  --help, --version   print this text, or the version, and end\n\n"
+            "A FILE may be a folder: it stands for every video file in it and its subfolders, in path order.\n\n"
             "Exit status: 0 every file converted; 1 one or more files failed or were refused (each is named on\n"
             "standard error; a source whose stream can't be copied into the format is refused before it starts);\n"
             "2 a usage error, nothing run; 130 stopped with Ctrl-C, 129 when the terminal closes, 143 on SIGTERM\n"
