@@ -12,24 +12,14 @@
 #include <QApplication>
 #include <QLineEdit>
 
+#include "bench/bench_prompts.h"
 #include "settings/conversion_settings.h"
 #include "controls/dialog_template.h"
 #include "settings/program_dir.h"
-#include "controls/prompts.h"
 #include "convert/file_table.h"
 #include "mainwin/converter_dlg.h"
 
 namespace {
-class SilentPrompts : public Prompts {
-public:
-    QStringList texts;
-    int MessageBox(QWidget*, const QString& text, const QString&, Buttons, Icon) override {
-        texts << text;
-        return AnswerOk;
-    }
-    QStringList OpenFileNames(QWidget*, const QString&, const QString&) override { return {}; }
-    QString ExistingDirectory(QWidget*, const QString&, const QString&) override { return {}; }
-};
 
 double CpuSeconds() {
     rusage usage{};
@@ -48,7 +38,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     SetProgramPath(std::string(argv[1]) + "/quor-zodi-converter");
 
-    SilentPrompts prompts;
+    BenchPrompts prompts;
     ConversionSettings settings;
     CConverterDlg dlg(settings, prompts);
     dlg.show();

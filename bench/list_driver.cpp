@@ -21,8 +21,8 @@
 #include <QMenu>
 #include <QTimer>
 
+#include "bench/bench_prompts.h"
 #include "app/converter_app.h"
-#include "controls/prompts.h"
 #include "convert/file_table.h"
 #include "mainwin/converter_dlg.h"
 #include "mainwin/kept_list.h"
@@ -33,18 +33,6 @@
 namespace {
 using Clock = std::chrono::steady_clock;
 using D = CConverterDlg;
-
-class BenchPrompts : public Prompts {
-public:
-    QStringList texts;
-    QStringList nextFiles;
-    int MessageBox(QWidget*, const QString& text, const QString&, Buttons, Icon) override {
-        texts << text;
-        return AnswerOk;
-    }
-    QStringList OpenFileNames(QWidget*, const QString&, const QString&) override { return nextFiles; }
-    QString ExistingDirectory(QWidget*, const QString&, const QString&) override { return {}; }
-};
 
 double Since(Clock::time_point start) {
     return std::chrono::duration<double>(Clock::now() - start).count();

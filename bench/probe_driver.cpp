@@ -8,23 +8,10 @@
 
 #include <QApplication>
 
-#include "controls/prompts.h"
+#include "bench/bench_prompts.h"
 #include "mainwin/converter_dlg.h"
 #include "settings/conversion_settings.h"
 #include "settings/program_dir.h"
-
-namespace {
-class SilentPrompts : public Prompts {
-public:
-    QStringList texts;
-    int MessageBox(QWidget*, const QString& text, const QString&, Buttons, Icon) override {
-        texts << text;
-        return AnswerOk;
-    }
-    QStringList OpenFileNames(QWidget*, const QString&, const QString&) override { return {}; }
-    QString ExistingDirectory(QWidget*, const QString&, const QString&) override { return {}; }
-};
-} // namespace
 
 int main(int argc, char** argv) {
     if (argc < 4) {
@@ -35,7 +22,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     SetProgramPath(std::string(argv[1]) + "/quor-zodi-converter");
 
-    SilentPrompts prompts;
+    BenchPrompts prompts;
     ConversionSettings settings;
     CConverterDlg dlg(settings, prompts);
     dlg.show();
