@@ -41,6 +41,15 @@ int QtPrompts::MessageBox(QWidget* owner, const QString& text, const QString& ca
     }
 }
 
+void QtPrompts::MessageBoxWithDetails(QWidget* owner, const QString& text, const QString& details) {
+    QMessageBox box(owner);
+    box.setWindowTitle(m_applicationName);
+    box.setText(text);
+    box.setDetailedText(details);
+    box.setStandardButtons(QMessageBox::Ok);
+    box.exec();
+}
+
 QStringList QtPrompts::OpenFileNames(QWidget* owner, const QString& title, const QString& filter) {
     QFileDialog dialog(owner, title, QString(), filter);
     dialog.setFileMode(QFileDialog::ExistingFiles);

@@ -106,7 +106,7 @@ void KeepLogLine(void* context, int level, const char* format, va_list args) {
     if (level > av->log_get_level())
         return;
     char line[1024];
-    int printPrefix = 1;
+    int printPrefix = 0; // no "[mov,mp4,... @ 0x55d0...]": it means nothing to a user
     av->log_format_line(context, level, format, args, line, sizeof line, &printPrefix);
     if (KeptLog().size() < kLogKeep)
         KeptLog() += line;
@@ -160,11 +160,14 @@ std::optional<ProbeFacts> ReadMediaFile(const std::string& path, std::string& wh
     KeptLog().clear();
     auto fail = [&](std::string reason) {
         why = std::move(reason);
+        // FFmpeg's lines after the reason, on the same line: the reason travels as one line.
         std::string log = KeptLog();
         while (!log.empty() && (log.back() == '\n' || log.back() == '\r'))
             log.pop_back();
+        for (std::size_t nl; (nl = log.find_first_of("\r\n")) != std::string::npos;)
+            log.replace(nl, log.find_first_not_of("\r\n", nl) - nl, "; ");
         if (!log.empty())
-            why += "\n" + log;
+            why += ": " + log;
         return std::nullopt;
     };
 

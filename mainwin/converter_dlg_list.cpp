@@ -83,6 +83,11 @@ public:
         m_text->setText(tr("%1 of %2 files probed").arg(done).arg(m_total));
         m_bar->setValue(static_cast<int>(done));
     }
+    // The adding has ended: the window doesn't show any more, not even when it was not shown yet.
+    void Finish() {
+        m_showTimer.stop();
+        hide();
+    }
     // The close box, Escape and the button all stop the adding.
     void reject() override {
         m_stop();
@@ -98,8 +103,8 @@ private:
     QTimer m_showTimer;
 };
 
-// The most refused files one message names; the rest are counted.
-constexpr int kRefusedShown = 30;
+// The most refused files a message names in its text; beyond that, every one is in its details.
+constexpr int kRefusedShown = 8;
 } // namespace
 
 void CConverterDlg::AddFiles(const std::vector<std::string>& paths) {
@@ -133,7 +138,7 @@ void CConverterDlg::AddFiles(const std::vector<std::string>& paths) {
                 sinceSave.restart();
             }
         });
-    adding.hide();
+    adding.Finish();
     SaveList();
     m_probing = false;
 
@@ -153,9 +158,14 @@ void CConverterDlg::AddFiles(const std::vector<std::string>& paths) {
         QString text = tr("%1 files could not be added:").arg(refused.size());
         for (const QString& file : refused.mid(0, kRefusedShown))
             text += QStringLiteral("\n\n") + file;
-        if (refused.size() > kRefusedShown)
-            text += QStringLiteral("\n\n") + tr("... and %1 more.").arg(refused.size() - kRefusedShown);
-        m_prompts.MessageBox(this, text);
+        if (refused.size() <= kRefusedShown)
+            m_prompts.MessageBox(this, text);
+        else
+            m_prompts.MessageBoxWithDetails(
+                this,
+                text + QStringLiteral("\n\n") +
+                    tr("... and %1 more: Show Details lists every file and why.").arg(refused.size() - kRefusedShown),
+                refused.join(QStringLiteral("\n\n")));
     }
 }
 

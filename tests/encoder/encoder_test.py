@@ -266,6 +266,7 @@ def test_probe(work):
     make_phone_clip(path("phone.mp4"))
     ffmpeg("-f", "lavfi", "-i", "sine=duration=2", "file:" + path("tone.wav"))
     open(path("readme.mpg"), "w").write("Not a video at all.\n" * 50)
+    open(path("readme.mp4"), "w").write("Not a video at all.\n" * 50)
     open(path("nothing.mpg"), "w").close()
 
     table = [
@@ -280,6 +281,7 @@ def test_probe(work):
         # Refused with the reason: the probe reports no playing time, and a conversion fails the same way.
         ("tone.wav", "no video stream"),
         ("readme.mpg", "not a media file"),
+        ("readme.mp4", "not a media file: moov atom not found"),  # FFmpeg's word, without its internals
         ("nothing.mpg", "empty file"),
         ("gone.mpg", "cannot be read: No such file or directory"),
     ]

@@ -170,17 +170,21 @@ private slots:
         QCOMPARE(f->encoder.Runs().size(), 2);
     }
 
+    // The encoder missing: said once, and every file refused for it; beyond 8 files the message's details name all.
     void missingEncoderIsNamedOnce() {
-        const QStringList files{f->Source("a.avi", 10), f->Source("b.avi", 10)};
+        QStringList files, refused;
+        for (int i = 0; i < 9; ++i) {
+            files << f->Source("clip" + std::to_string(i) + ".avi", 10);
+            refused << files.last() + "\nThe encoder could not be started.";
+        }
         std::filesystem::remove(f->tmp.file("zezozov"));
         f->AddThroughPicker(files);
         QCOMPARE(f->list()->RowCount(), 0);
         const QStringList texts = f->prompts.texts();
         QCOMPARE(texts.size(), 2);
         QVERIFY2(texts[0].contains(QString::fromStdString(f->tmp.file("zezozov"))), qPrintable(texts[0]));
-        QCOMPARE(texts[1], QString("2 files could not be added:\n\n%1\nThe encoder could not be started.\n\n%2\nThe "
-                                   "encoder could not be started.")
-                               .arg(files[0], files[1]));
+        QCOMPARE(texts[1], "9 files could not be added:\n\n" + refused.mid(0, 8).join("\n\n") +
+                               "\n\n... and 1 more: Show Details lists every file and why.\n\n" + refused.join("\n\n"));
     }
 
     // "Add folder..." probes the video files under the folder in one go while a window counts them; its Stop keeps
