@@ -293,6 +293,14 @@ namespace {
 // on a program's arguments.
 constexpr std::size_t kProbeRunFiles = 256;
 constexpr std::size_t kProbeRunBytes = 256 * 1024;
+
+// Why a file was refused when the encoder could not run, or said too little of it.
+std::string NotStartedReason() {
+    return Tr("The encoder could not be started.").toStdString();
+}
+std::string NoFactsReason() {
+    return Tr("The encoder gave no playing time, frame size or frame rate for it.").toStdString();
+}
 } // namespace
 
 ConversionBatch::ProbeEnd ConversionBatch::ProbeFiles(const std::vector<std::string>& paths,
@@ -312,7 +320,7 @@ ConversionBatch::ProbeEnd ConversionBatch::ProbeFiles(const std::vector<std::str
             if (problem.empty())
                 problem = PathProblem(paths[next]);
             if (problem.empty() && !end.startError.isEmpty())
-                problem = Tr("The encoder could not be started.").toStdString();
+                problem = NotStartedReason();
             if (!problem.empty()) {
                 refuse(next, problem);
                 continue;
@@ -323,7 +331,7 @@ ConversionBatch::ProbeEnd ConversionBatch::ProbeFiles(const std::vector<std::str
         // A run that ends early leaves the files after the one it gave up on to the next run.
         for (std::size_t done = 0; done < places.size() && !m_stopProbe;) {
             if (!end.startError.isEmpty()) {
-                refuse(places[done++], Tr("The encoder could not be started.").toStdString());
+                refuse(places[done++], NotStartedReason());
                 continue;
             }
             const std::vector<std::size_t> rest(places.begin() + static_cast<std::ptrdiff_t>(done), places.end());
@@ -367,7 +375,7 @@ std::size_t ConversionBatch::RunListProbe(const std::vector<std::string>& paths,
         m_listProbe.at = std::max(m_listProbe.at, 0);
         std::string reason = LastLine(run.errorText);
         if (run.outcome == EncoderProcess::Outcome::Finished || reason.empty())
-            reason = Tr("The encoder gave no playing time, frame size or frame rate for it.").toStdString();
+            reason = NoFactsReason();
         TellProbed(false, reason);
     }
     const std::size_t told = static_cast<std::size_t>(m_listProbe.at + (m_listProbe.told ? 1 : 0));
@@ -383,7 +391,7 @@ int ConversionBatch::OnListProbeReport(unsigned code, std::int32_t value, const 
         if (value != probe.at + 1 || static_cast<std::size_t>(value) >= probe.places->size())
             return reply;
         if (probe.at >= 0 && !probe.told)
-            TellProbed(false, Tr("The encoder gave no playing time, frame size or frame rate for it.").toStdString());
+            TellProbed(false, NoFactsReason());
         probe.at = value;
         probe.told = false;
         m_state.probeFailed = 0;
@@ -404,9 +412,7 @@ int ConversionBatch::OnListProbeReport(unsigned code, std::int32_t value, const 
         const VideoFileEntry* entry = m_files.ProbeEntry();
         const bool everyFact = entry && entry->duration > 0 && entry->sourceWidth > 0 && entry->sourceHeight > 0 &&
                                entry->sourceFrameRate > 0 && !m_state.probeFailed;
-        TellProbed(everyFact,
-                   everyFact ? std::string()
-                             : Tr("The encoder gave no playing time, frame size or frame rate for it.").toStdString());
+        TellProbed(everyFact, everyFact ? std::string() : NoFactsReason());
     }
     return reply;
 }
